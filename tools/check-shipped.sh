@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# check-shipped.sh DLL [DEF_FILE]
+# Checks a shipped DLL statically: a 32-bit i386 PE image, importing only
+# system DLLs, and (with a .def file) exporting exactly the names listed
+# there, undecorated.
+set -euo pipefail
+dll=${1:?dll}
+def=${2:-}
+objdump=i686-w64-mingw32-objdump
+fail() { echo "FAIL: $dll: $*" >&2; exit 1; }
+
+[ -f "$dll" ] || fail "missing"
+$objdump -f "$dll" | grep -q 'file format pei-i386' || fail "not a 32-bit i386 PE image"
+
+system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|ws2_32|wsock32|mpr|winspool\.drv|spoolss|msvcrt|ntdll|shlwapi|version)\.dll$'
+imports=$($objdump -p "$dll" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
+for i in $imports; do
+  [[ $i =~ $system_dlls ]] || fail "imports non-system DLL $i"
+done
+
+if [ -n "$def" ]; then
+  want=$(awk 'f && NF && $1 !~ /^;/ {print $1} /^EXPORTS/ {f=1}' "$def" | sort)
+  have=$($objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {f=1; next} f && /^\t\[/ {print $NF} f && /^$/ {f=0}' | sort)
+  [ "$want" = "$have" ] || fail "exports differ from $(basename "$def"):
+$(diff <(echo "$want") <(echo "$have") || true)"
+fi
+echo "ok: $(basename "$dll"): i386, $(echo $imports | wc -w) system imports${def:+, exports match}"
