@@ -1,0 +1,27 @@
+// Module-wide state of the monitor: set once at process attach, read-only
+// afterwards (except the port list and MonitorLock, which live in
+// port_list.h / monitor_lock.h).
+#pragma once
+
+#include <windows.h>
+
+namespace zynlpr {
+
+struct ModuleState {
+    HINSTANCE instance = nullptr;       // this module
+    char portsKeyPath[260] = {};        // string 8121, relative to HKEY_LOCAL_MACHINE
+    char monitorKeyPath[260] = {};      // string 8124, relative to HKEY_LOCAL_MACHINE
+    HMODULE messageModule = nullptr;    // zynlpr.nls
+    char programPath[260] = {};         // ...\TOLV.EXE
+    char helpFilePath[260] = {};        // ...\TOLV.HLP
+    char monitorName[260] = {};         // message 8125
+    char defaultDescription[260] = {};  // message 8126
+    UINT lprMessage = 0;                // RegisterWindowMessageA("LPR_MESSAGE")
+};
+
+extern ModuleState g_module;
+
+// The monitor's one critical section; guards the port list and port flags.
+extern CRITICAL_SECTION MonitorLock;
+
+}  // namespace zynlpr

@@ -1,0 +1,1 @@
+# Sources of the monitor frame; also defines ZYNLPR.DLL and zynlpr.nls.
