@@ -1,0 +1,91 @@
+// ProgramManager: the object ZynPMInit hands out. Abstract; the backends are
+// DdeProgramManager (zynshell/dde) and ShellProgramManager (zynshell/shell).
+// Holds the platform facts, the last error code, the 5120-byte info buffer
+// that listings fill and ZynPMReadInfo hands out line by line, the six roots
+// and the open-folder registry.
+#pragma once
+
+#include <cstdint>
+
+#include "folder_registry.h"
+
+namespace zynshell {
+
+class ProgramFolder;
+
+// Thrown by a backend constructor that cannot get what the object needs;
+// caught only by ZynPMInit.
+class ZynException {};
+
+enum BackendKind : int32_t { kBackendDde = 0, kBackendShell = 1 };
+
+// Folder type bits.
+constexpr uint32_t kTypeRootMask = 0x000000FF;
+constexpr uint32_t kRootDesktop = 1, kRootPrograms = 2, kRootStartup = 3;
+constexpr uint32_t kTypeCommon = 0x80000000u;
+constexpr uint32_t kTypeOpen = 0x40000000u;
+constexpr uint32_t kTypeDesktopLink = 0x08000000u;
+constexpr uint32_t kTypeProgramsLink = 0x04000000u;
+
+// Error codes stored in lastError.
+enum ErrorCode : int32_t {
+    kErrNoConversation = 1,
+    kErrGlobalMemory = 3,
+    kErrDdeFailed = 4,
+    kErrEmptyName = 7,
+    kErrEmptyGroupName = 8,
+    kErrNoInfo = 9,
+    kErrBufferTooSmall = 10,
+    kErrBadShowCommand = 11,
+    kErrLinkOnDde = 12,
+};
+
+constexpr int kInfoBufferSize = 5120;
+
+class ProgramManager {
+public:
+    virtual ~ProgramManager();
+    ProgramManager(const ProgramManager&) = delete;
+    ProgramManager& operator=(const ProgramManager&) = delete;
+
+    virtual ProgramFolder* OpenFolder(const char* name, int32_t type, int create) = 0;
+    virtual int FolderExists(const char* name, int32_t type) = 0;
+
+    // Hands out the next line of the info buffer (see ZynPMReadInfo).
+    int ReadInfo(char* buffer, int bufferSize);
+    // Start of the next line, or null (lastError 9) when no text is available.
+    char* NextInfoLine();
+
+    // Listings: start a new text, append lines, end it (marks it available).
+    // Appending never writes past the buffer: a line that does not fit whole
+    // is dropped and so is everything after it (info_text.cpp).
+    void BeginInfo();
+    bool AppendInfo(const char* text);
+    void EndInfo();
+
+    int32_t backendKind;
+    int32_t ntFlag = 0;
+    int32_t adminFlag = 0;
+    int32_t platformKind = 0;
+    int32_t lastError = 0;
+    int32_t infoAvailable = 0;
+    char* infoBuffer = nullptr;  // kInfoBufferSize bytes
+    char* infoCursor = nullptr;
+    char* commonDesktop = nullptr;
+    char* commonPrograms = nullptr;
+    char* commonStartup = nullptr;
+    char* startup = nullptr;
+    char* programs = nullptr;
+    char* desktop = nullptr;
+
+    FolderRegistry openFolders;
+
+protected:
+    ProgramManager(BackendKind kind, int32_t nt, int32_t kind_of_platform);
+
+private:
+    size_t infoUsed_ = 0;
+    bool infoFull_ = false;
+};
+
+}  // namespace zynshell
