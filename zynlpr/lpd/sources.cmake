@@ -1,1 +1,1 @@
-# Sources of the LPD client and the job path: target_sources(zynlpr_internal PRIVATE ...)
+# Sources of the LPD client: target_sources(zynlpr_internal PRIVATE ...)

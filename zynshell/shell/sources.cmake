@@ -1,0 +1,1 @@
+# Shell backend sources: target_sources(zynshell_internal PRIVATE ...)
