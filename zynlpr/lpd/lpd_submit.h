@@ -1,0 +1,18 @@
+// Submission of one spooled job to the LPD server of a port.
+//
+// Called by EndDocPort once the spool file is closed (and by the lprhost
+// tool's submit command). Reads the port's host and queue from its registry
+// key, sends the spool file as the data file of one print job and then the
+// control file, and closes the connection. Every failure is shown to the
+// user in a message box; nothing is returned because the job is never kept.
+// Submissions are serialised: one runs at a time in the whole module.
+#pragma once
+
+namespace zynlpr {
+
+// spoolFileName: the closed spool file (not deleted here).
+// documentName:  the document's title, written to the control file.
+// portName:      the port whose key under the Ports key names host and queue.
+void LpdSubmitJob(const char* spoolFileName, const char* documentName, const char* portName);
+
+}  // namespace zynlpr
