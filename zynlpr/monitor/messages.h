@@ -20,6 +20,19 @@ const char* MessageText(UINT id);
 // Returns MessageBoxA's result. Never call with MonitorLock held.
 int ShowMessage(HWND owner, UINT style, UINT id, ...);
 
+// Loads message `id` as ShowMessage does, unformatted, into buf[cb]
+// (shortened to fit). Returns false, with an empty text, when the message
+// module lacks it.
+bool LoadMessageText(UINT id, char* buf, size_t cb);
+
+// Fills the message table with ids 8000..8013 from `messageModule`. False
+// when one is missing, empty or can't be copied; the table then stays
+// incomplete and MessageText answers the fallback text for the rest.
+bool LoadMessageTable(HMODULE messageModule);
+
+// True once LoadMessageTable has stored all fourteen texts.
+bool MessageTableComplete();
+
 // Styles used throughout: errors and information.
 constexpr UINT kErrorBoxStyle = MB_SYSTEMMODAL | MB_ICONERROR;       // 0x1010
 constexpr UINT kInfoBoxStyle = MB_SYSTEMMODAL | MB_ICONINFORMATION;  // 0x1040
