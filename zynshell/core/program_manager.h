@@ -38,6 +38,7 @@ enum ErrorCode : int32_t {
     kErrBufferTooSmall = 10,
     kErrBadShowCommand = 11,
     kErrLinkOnDde = 12,
+    kErrBadItemName = 13,  // an item whose shortcut file name or path cannot be formed
 };
 
 constexpr int kInfoBufferSize = 5120;

@@ -4,11 +4,12 @@
 // failure reads as "not an administrator".
 #include "shell/is_administrator.h"
 
+#include "handles.h"
+
 #include <windows.h>
 
 #include <vector>
 
-#include "handles.h"
 
 namespace zynshell {
 

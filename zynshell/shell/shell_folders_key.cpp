@@ -4,9 +4,10 @@
 // being shortened into a wrong path.
 #include "shell/shell_folders_key.h"
 
+#include "handles.h"
+
 #include <windows.h>
 
-#include "handles.h"
 
 namespace zynshell {
 

@@ -9,6 +9,8 @@
 // The object and every folder handle it gives out belong to that thread.
 #pragma once
 
+#include "handles.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -16,7 +18,6 @@
 #include <cstdint>
 
 #include "core/program_manager.h"
-#include "handles.h"
 #include "shell/shell_folders_key.h"
 
 namespace zynshell {

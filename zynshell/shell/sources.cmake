@@ -2,5 +2,12 @@
 target_sources(zynshell_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/is_administrator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell_folders_key.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shell_program_manager.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shell_folder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/folder_directory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/folder_windows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/folder_listing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shortcut_name.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shortcut_item.cpp
 )
 target_link_libraries(zynshell_internal PUBLIC ole32 uuid shell32 user32 advapi32)

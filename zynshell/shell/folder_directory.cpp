@@ -1,0 +1,99 @@
+// Directory work of the shell backend (see folder_directory.h).
+//
+// Paths of directory entries and search patterns live in MAX_PATH buffers
+// and the growing path of CreateFolderPath in 512 bytes; a path that would
+// not fit is skipped rather than shortened, because a shortened path names a
+// different file.
+#include "shell/folder_directory.h"
+
+#include "handles.h"
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "bounded.h"
+#include "core/program_manager.h"
+
+namespace zynshell {
+
+namespace {
+
+constexpr size_t kCreatePathSize = 512;
+
+bool IsDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
+
+void NotifyPath(LONG event, const char* path) {
+    SHChangeNotify(event, SHCNF_PATHA, path, path);
+}
+
+}  // namespace
+
+bool IsDirectory(const char* path) {
+    WIN32_FIND_DATAA entry;
+    zyn::UniqueFind find(FindFirstFileA(path, &entry));
+    return find && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void OpenFolderWindow(const char* path, int32_t type) {
+    if ((static_cast<uint32_t>(type) & kTypeOpen) == 0) return;
+    ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CreateFolderPath(const char* path, int32_t type) {
+    if (IsDirectory(path)) {
+        OpenFolderWindow(path, type);
+        return;
+    }
+    char built[kCreatePathSize] = "";
+    const char* component = path;
+    while (*component) {
+        const char* end = strchr(component, '\\');
+        size_t cch = end ? static_cast<size_t>(end - component) : strlen(component);
+        size_t used = strlen(built);
+        // The rest of the path cannot be made if this level does not fit.
+        if (!zyn::BoundedCopyN(built + used, sizeof built - used, component, cch)) return;
+        if (IsDirectory(built)) {
+            SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_FLUSH, nullptr, nullptr);
+        } else if (CreateDirectoryA(built, nullptr)) {
+            NotifyPath(SHCNE_MKDIR, built);
+            OpenFolderWindow(built, type);
+        }
+        if (!end || end[1] == '\0') break;
+        if (!zyn::BoundedAppend(built, sizeof built, "\\")) return;
+        component = end + 1;
+    }
+}
+
+bool RemoveFolderTree(const char* path) {
+    char pattern[MAX_PATH];
+    WIN32_FIND_DATAA entry;
+    zyn::UniqueFind find;
+    if (zyn::BoundedFormat(pattern, sizeof pattern, "%s\\*.*", path))
+        find.reset(FindFirstFileA(pattern, &entry));
+    if (find) {
+        do {
+            if (IsDotEntry(entry.cFileName)) continue;
+            char entryPath[MAX_PATH];
+            // Too long to name here: it stays, and so does its directory.
+            if (!zyn::BoundedFormat(entryPath, sizeof entryPath, "%s\\%s", path, entry.cFileName))
+                continue;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (!RemoveFolderTree(entryPath)) return false;
+            } else if (!DeleteFileA(entryPath)) {
+                return false;
+            }
+        } while (FindNextFileA(find.get(), &entry));
+        find.reset();
+    }
+    CloseFolderWindows(path);
+    bool removed = RemoveDirectoryA(path) != 0;
+    SHChangeNotify(SHCNE_RMDIR, SHCNF_FLUSH, nullptr, nullptr);
+    NotifyPath(SHCNE_RMDIR, path);
+    SHChangeNotify(SHCNE_RMDIR, SHCNF_FLUSH, nullptr, nullptr);
+    return removed;
+}
+
+}  // namespace zynshell

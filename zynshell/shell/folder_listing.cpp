@@ -1,0 +1,90 @@
+// ListFolder (see folder_listing.h). The search pattern and each entry's
+// path are built in MAX_PATH buffers; an entry whose path does not fit is
+// left out of the listing rather than read under a shortened name. One link
+// object serves every shortcut of the listing.
+#include "shell/folder_listing.h"
+
+#include "handles.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "bounded.h"
+#include "shell/shell_program_manager.h"
+
+namespace zynshell {
+
+namespace {
+
+// Room for four 260-byte fields, the quotes, commas, numbers and CR LF.
+constexpr size_t kItemLineSize = 4 * MAX_PATH + 64;
+
+// Formats the item line of the shortcut in `path`. A file that cannot be
+// loaded as a shortcut gives a line of empty fields: the link object would
+// otherwise still hold the previous shortcut's properties and report them
+// as this entry's.
+void FormatItemLine(ShellProgramManager& pm, const char* path, char* line, size_t cbLine) {
+    char description[MAX_PATH] = "";
+    char target[MAX_PATH] = "";
+    char workDir[MAX_PATH] = "";
+    char iconPath[MAX_PATH] = "";
+    int iconIndex = 0;
+    WORD hotkey = 0;
+    int showCmd = SW_SHOWNORMAL;
+
+    WCHAR widePath[MAX_PATH];
+    bool loaded = MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) > 0 &&
+                  SUCCEEDED(pm.persistFile()->Load(widePath, STGM_READ));
+    if (loaded) {
+        IShellLinkA* link = pm.shellLink();
+        if (FAILED(link->GetDescription(description, sizeof description))) description[0] = '\0';
+        if (FAILED(link->GetPath(target, sizeof target, nullptr, SLGP_SHORTPATH))) target[0] = '\0';
+        if (FAILED(link->GetWorkingDirectory(workDir, sizeof workDir))) workDir[0] = '\0';
+        if (FAILED(link->GetIconLocation(iconPath, sizeof iconPath, &iconIndex))) {
+            iconPath[0] = '\0';
+            iconIndex = 0;
+        }
+        if (FAILED(link->GetHotkey(&hotkey))) hotkey = 0;
+        if (FAILED(link->GetShowCmd(&showCmd))) showCmd = SW_SHOWNORMAL;
+        // The getters terminate within their buffers, but make sure.
+        description[MAX_PATH - 1] = target[MAX_PATH - 1] = '\0';
+        workDir[MAX_PATH - 1] = iconPath[MAX_PATH - 1] = '\0';
+    }
+    zyn::BoundedFormat(line, cbLine, "\"%s\",\"%s\",%s,%s,0,0,%d,%u,%d\r\n", description, target,
+                       workDir, iconPath, iconIndex, static_cast<unsigned>(hotkey),
+                       showCmd == SW_MINIMIZE ? 1 : 0);
+}
+
+bool IsDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
+
+}  // namespace
+
+void ListFolder(ShellProgramManager& pm, const char* path, int itemsFlag) {
+    pm.BeginInfo();
+    char pattern[MAX_PATH];
+    WIN32_FIND_DATAA entry;
+    zyn::UniqueFind find;
+    if (zyn::BoundedFormat(pattern, sizeof pattern, "%s\\%s", path, itemsFlag ? "*.lnk" : "*.*"))
+        find.reset(FindFirstFileA(pattern, &entry));
+    if (find) {
+        do {
+            char line[kItemLineSize];
+            if (!itemsFlag) {
+                if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDotEntry(entry.cFileName))
+                    continue;
+                if (!zyn::BoundedFormat(line, sizeof line, "%s\r\n", entry.cFileName)) continue;
+            } else {
+                char entryPath[MAX_PATH];
+                if (!zyn::BoundedFormat(entryPath, sizeof entryPath, "%s\\%s", path, entry.cFileName))
+                    continue;
+                FormatItemLine(pm, entryPath, line, sizeof line);
+            }
+            if (!pm.AppendInfo(line)) break;  // the buffer is full
+        } while (FindNextFileA(find.get(), &entry));
+    }
+    pm.EndInfo();
+}
+
+}  // namespace zynshell

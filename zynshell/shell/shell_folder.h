@@ -1,0 +1,40 @@
+// ShellFolder: the shell backend's handle on one Start-menu directory. Its
+// name is the full directory path; its type is the folder type it was first
+// opened with. ShellProgramManager::OpenFolder makes it and keeps it in the
+// open-folder registry; the export layer forwards the folder exports to it.
+// Every operation takes the ShellProgramManager that made it.
+#pragma once
+
+#include <cstdint>
+
+#include "core/program_folder.h"
+
+namespace zynshell {
+
+class ShellFolder : public ProgramFolder {
+public:
+    // Takes a copy of path; throws std::bad_alloc when out of memory. Making
+    // the directory is OpenFolder's part.
+    ShellFolder(const char* path, int32_t type) : ProgramFolder(path, type) {}
+
+    // Removes the directory tree and unregisters the handle (even on failure);
+    // 1 when the directory itself was removed.
+    int Delete(ProgramManager& pm) override;
+    // Asks the shell to refresh the directory; always 1.
+    int Update(ProgramManager& pm) override;
+    // Opens the directory in an Explorer window; 0 with error 11 when showCmd
+    // is outside 1 to 8, else 1 whatever the shell did.
+    int Show(ProgramManager& pm, int showCmd) override;
+    // Fill the info buffer with the sub-directory names / the shortcut lines.
+    int ListSubFolders(ProgramManager& pm) override;
+    int ListItems(ProgramManager& pm) override;
+    // Writes the item's shortcut file (shortcut_item.cpp). 0 with error 13
+    // when the item's file name or path cannot be formed.
+    int AddItem(ProgramManager& pm, const ProgramItem& item) override;
+    // Deletes <itemName>.lnk (case-insensitive); 1 also when there is none.
+    int DeleteItem(ProgramManager& pm, const char* itemName) override;
+    // DeleteItem; the caller adds the new item afterwards.
+    int ReplaceItem(ProgramManager& pm, const char* itemName) override;
+};
+
+}  // namespace zynshell

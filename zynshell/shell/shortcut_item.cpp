@@ -1,0 +1,76 @@
+// The item operations of a ShellFolder: an item is a .lnk file in the
+// folder's directory, written through the program manager's one shell link
+// object. AddItem sets every property on every call, given or not, because
+// the link object still holds those of the shortcut it last loaded or saved.
+#include "handles.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "bounded.h"
+#include "shell/shell_folder.h"
+#include "shell/shell_program_manager.h"
+#include "shell/shortcut_name.h"
+
+namespace zynshell {
+
+namespace {
+
+const char* OrEmpty(const char* s) { return s ? s : ""; }
+
+}  // namespace
+
+int ShellFolder::AddItem(ProgramManager& pm, const ProgramItem& item) {
+    char path[MAX_PATH];
+    if (!BuildShortcutPath(name(), item, path, sizeof path)) {
+        pm.lastError = kErrBadItemName;
+        return 0;
+    }
+    WCHAR widePath[MAX_PATH];
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) == 0) {
+        pm.lastError = kErrBadItemName;
+        return 0;
+    }
+
+    auto& shell = static_cast<ShellProgramManager&>(pm);
+    IShellLinkA* link = shell.shellLink();
+    const uint32_t flags = item.flags;
+    link->SetPath(OrEmpty(item.command));
+    link->SetDescription(flags & kItemName ? OrEmpty(item.name) : "");
+    link->SetArguments(flags & kItemArguments ? OrEmpty(item.arguments) : "");
+    if (flags & kItemIcon)
+        link->SetIconLocation(OrEmpty(item.iconPath), item.iconIndex);
+    else
+        link->SetIconLocation("", 0);
+    link->SetWorkingDirectory(flags & kItemWorkDir ? OrEmpty(item.workingDirectory) : "");
+    link->SetShowCmd((flags & kItemMinimize) && item.minimize ? SW_MINIMIZE : SW_SHOWNORMAL);
+    link->SetHotkey(flags & (kItemPosition | kItemWorkDir) ? static_cast<WORD>(item.hotkey & 0xFFFF) : 0);
+
+    shell.persistFile()->Save(widePath, TRUE);
+    SHChangeNotify(SHCNE_CREATE | SHCNE_UPDATEDIR, SHCNF_PATHA, path, path);
+    return 1;
+}
+
+int ShellFolder::DeleteItem(ProgramManager&, const char* itemName) {
+    char sought[MAX_PATH];
+    char pattern[MAX_PATH];
+    // A name too long for a file name matches no shortcut.
+    if (!zyn::BoundedFormat(sought, sizeof sought, "%s.lnk", OrEmpty(itemName)) ||
+        !zyn::BoundedFormat(pattern, sizeof pattern, "%s\\*.lnk", name()))
+        return 1;
+    WIN32_FIND_DATAA entry;
+    zyn::UniqueFind find(FindFirstFileA(pattern, &entry));
+    if (!find) return 1;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (lstrcmpiA(entry.cFileName, sought) != 0) continue;
+        char path[MAX_PATH];
+        if (zyn::BoundedFormat(path, sizeof path, "%s\\%s", name(), entry.cFileName) &&
+            DeleteFileA(path))
+            SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, path, path);
+        break;
+    } while (FindNextFileA(find.get(), &entry));
+    return 1;
+}
+
+}  // namespace zynshell
