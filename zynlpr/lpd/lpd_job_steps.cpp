@@ -1,0 +1,153 @@
+// Opening a job and sending its data file (see lpd_job_steps.h).
+#include "lpd_job_steps.h"
+
+#include <cstring>
+
+#include "bounded.h"
+#include "handles.h"
+#include "monitor/message_ids.h"
+#include "monitor/messages.h"
+
+namespace zynlpr {
+
+namespace {
+
+// How long a refusal text may take to follow the refusal byte. The server
+// writes both together, but they need not arrive in one segment.
+constexpr DWORD kRefusalTextWaitMs = 1000;
+
+// Data moves in blocks of this size: on the wire the file is one stream, and
+// large blocks keep the number of calls (each a trip through the socket
+// layer) small.
+constexpr DWORD kBlockSize = 64 * 1024;
+
+// Receives what the server sent after a printable refusal byte, waiting a
+// bounded moment for it to arrive. Returns the number of bytes.
+int ReceiveRefusalText(LpdConnection& connection, char* buf, int cb) {
+    SOCKET s = connection.socket.get();
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s, &readable);
+    timeval tv = {0, static_cast<long>(kRefusalTextWaitMs * 1000)};
+    if (select(0, &readable, nullptr, nullptr, &tv) != 1) return 0;
+    int n = recv(s, buf, cb, 0);
+    return n > 0 ? n : 0;
+}
+
+void ShowJobRefused(const char* refusalText) {
+    char text[260];
+    LoadMessageText(MSG_LPD_NO_ACK, text, sizeof text);
+    if (refusalText[0]) {
+        char pattern[260];
+        char detail[260];
+        LoadMessageText(MSG_LPD_REFUSED, pattern, sizeof pattern);
+        zyn::BoundedFormat(detail, sizeof detail, pattern, refusalText);
+        zyn::BoundedAppend(text, sizeof text, detail);
+    }
+    MessageBoxA(nullptr, text, MessageText(MSG_CAPTION), kErrorBoxStyle);
+}
+
+}  // namespace
+
+int LpdOpenJob(LpdConnection& connection, const char* host, const char* queue) {
+    int result = LpdConnect(connection, host);
+    if (result != kLpdConnected) return result;
+
+    char command[kLpdBufferSize];
+    int cb = FormatReceiveJobCommand(command, queue);
+    int refusal = -1;
+    if (LpdSend(connection, command, cb) == cb) {
+        refusal = LpdReadAck(connection, true);
+        if (refusal == 0) return 0;
+    }
+
+    // The refusal text: the refusal byte itself and what follows it, up to
+    // 254 bytes, shortened to what the message can show.
+    char refusalText[kLpdBufferSize] = {};
+    if (refusal >= 0x20 && refusal <= 0x7E) {
+        char rest[255] = {};
+        int n = ReceiveRefusalText(connection, rest, 254);
+        if (n > 0) {
+            refusalText[0] = static_cast<char>(refusal);
+            zyn::BoundedCopyN(refusalText + 1, sizeof refusalText - 1, rest, static_cast<size_t>(n));
+        }
+    }
+    ShowJobRefused(refusalText);
+    connection.socket.reset();
+    return 1;
+}
+
+int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const LpdJobNames& names) {
+    zyn::UniqueFile file(CreateFileA(spoolFileName, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    if (!file) {
+        DWORD error = GetLastError();
+        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_SYSTEM_ERROR, static_cast<int>(error));
+        return kDataFileCantOpen;
+    }
+
+    // The full size: a file of 4 GiB or more is announced as what it is.
+    DWORD sizeHigh = 0;
+    DWORD sizeLow = GetFileSize(file.get(), &sizeHigh);
+    if (sizeLow == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        DWORD error = GetLastError();
+        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_SYSTEM_ERROR, static_cast<int>(error));
+        return kDataFileCantOpen;
+    }
+    const uint64_t size = (static_cast<uint64_t>(sizeHigh) << 32) | sizeLow;
+
+    char command[kLpdBufferSize];
+    const int cbCommand = FormatDataFileCommand(command, size, names);
+    if (LpdSend(connection, command, cbCommand) != cbCommand) return kDataFileRefused;
+    for (int refusals = 0;; ++refusals) {
+        int ack = LpdReadAck(connection, true);
+        if (ack == 0) break;
+        if (ack < 0 || ack == 1) return kDataFileRefused;
+        if (refusals == 0) ShowMessage(nullptr, kInfoBoxStyle, MSG_LPD_INFO_8020);
+        if (refusals == 10) ShowMessage(nullptr, kInfoBoxStyle, MSG_LPD_INFO_8021);
+        if (refusals + 1 >= kMaxDataFileRefusals) return kDataFileRefused;
+        Sleep(5);
+        if (LpdSend(connection, command, cbCommand) != cbCommand) return kDataFileRefused;
+    }
+
+    // The contents. A read that falls short stops the reading, but the
+    // server is still sent exactly the announced number of bytes (zeros in
+    // place of the missing ones) so it stays in step, and then 0x01 instead
+    // of the end byte, which makes it discard the file.
+    char smallBlock[512];
+    zyn::UniqueHeapBlock heapBlock(HeapAlloc(GetProcessHeap(), 0, kBlockSize));
+    char* block = heapBlock ? static_cast<char*>(heapBlock.get()) : smallBlock;
+    const DWORD cbBlock = heapBlock ? kBlockSize : sizeof smallBlock;
+    bool shortRead = false;
+    bool zeroed = false;
+    for (uint64_t offset = 0; offset < size;) {
+        const DWORD want = size - offset < cbBlock ? static_cast<DWORD>(size - offset) : cbBlock;
+        if (!shortRead) {
+            DWORD got = 0;
+            if (!ReadFile(file.get(), block, want, &got, nullptr) || got < want) {
+                shortRead = true;
+                memset(block + got, 0, want - got);
+            }
+        }
+        if (LpdSend(connection, block, static_cast<int>(want)) != static_cast<int>(want))
+            return kDataFileResend;
+        offset += want;
+        if (shortRead && !zeroed) {
+            memset(block, 0, cbBlock);
+            zeroed = true;
+        }
+    }
+    file.reset();
+
+    if (shortRead) {
+        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_SPOOL_FILE, spoolFileName);
+        const char failed = 0x01;
+        LpdSend(connection, &failed, 1);
+        return kDataFileShortRead;
+    }
+    const char end = 0x00;
+    if (LpdSend(connection, &end, 1) == 1 && LpdReadAck(connection, true) == 0) return kDataFileAccepted;
+    return kDataFileResend;
+}
+
+}  // namespace zynlpr

@@ -1,0 +1,92 @@
+// LpdSubmitJob: one spooled job to the LPD server of its port (see
+// lpd_submit.h). The data file goes before the control file; a server that
+// asks for the job again (a failed data file, or the control-file
+// subcommand refused with 1 or a negative byte) gets it again on the same
+// connection with the same job number, at most kMaxPasses times.
+#include "lpd_submit.h"
+
+#include <windows.h>
+
+#include "bounded.h"
+#include "handles.h"
+#include "lpd_connection.h"
+#include "lpd_job_number.h"
+#include "lpd_job_steps.h"
+#include "lpd_port_settings.h"
+#include "lpd_wire_format.h"
+#include "monitor/message_ids.h"
+#include "monitor/messages.h"
+
+namespace zynlpr {
+
+namespace {
+
+// Each pass sends the whole data file again; a server that still wants the
+// job again after three passes is refusing it, and further passes would only
+// move the same bytes (perhaps megabytes) once more.
+constexpr int kMaxPasses = 3;
+
+void GetJobUserName(char (&user)[260]) {
+    DWORD cch = sizeof user;
+    if (!GetUserNameA(user, &cch)) zyn::BoundedCopy(user, MessageText(MSG_UNKNOWN_USER));
+    user[sizeof user - 1] = '\0';
+}
+
+// An empty spool file has nothing to print, and servers can't take it: a
+// data-file size of 0 means "until the connection closes" to some (LPRng)
+// and is refused by others (BSD lpd answers 2, CUPS 1). It is not sent.
+bool IsEmptyFile(const char* fileName) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(fileName, GetFileExInfoStandard, &data)) return false;
+    return data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
+}
+
+// Steps after the job was opened: the passes of data file and control file.
+void SendJob(LpdConnection& connection, const char* spoolFileName, const LpdJobNames& names,
+             bool banner) {
+    for (int pass = 0; pass < kMaxPasses; ++pass) {
+        int dataFile = LpdSendDataFile(connection, spoolFileName, names);
+        if (dataFile == kDataFileResend) continue;
+        if (dataFile != kDataFileAccepted) return;
+
+        char controlFile[kLpdBufferSize];
+        char command[kLpdBufferSize];
+        const int cbControl = BuildControlFile(controlFile, names, banner);
+        const int cbCommand = FormatControlFileCommand(command, cbControl, names);
+        if (LpdSend(connection, command, cbCommand) != cbCommand) continue;
+        int ack = LpdReadAck(connection, true);
+        if (ack < 0 || ack == 1) continue;
+        if (ack != 0) return;
+
+        // The control file and its end byte go in one piece.
+        LpdSend(connection, controlFile, cbControl + 1);
+        if (LpdReadAck(connection, false) != 0) ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_8031);
+        return;
+    }
+}
+
+}  // namespace
+
+void LpdSubmitJob(const char* spoolFileName, const char* documentName, const char* portName) {
+    if (!portName) portName = "";
+    LpdPortSettings settings;
+    if (!ReadLpdPortSettings(portName, settings)) {
+        ShowMessage(nullptr, kErrorBoxStyle, MSG_SEND_FAILED_PORT, portName);
+        return;
+    }
+    char user[260];
+    GetJobUserName(user);
+    if (IsEmptyFile(spoolFileName)) return;
+
+    LpdConnection connection;
+    if (!LpdStartup(connection)) return;
+    zyn::ScopeExit cleanup([&] { LpdCleanup(connection); });
+    if (LpdOpenJob(connection, settings.host, settings.queue) != 0) return;
+
+    LpdJobNames names;
+    MakeJobNames(names, connection.localHostName, user, documentName ? documentName : "",
+                 NextLpdJobNumber());
+    SendJob(connection, spoolFileName, names, settings.banner);
+}
+
+}  // namespace zynlpr
