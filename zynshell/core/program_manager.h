@@ -3,8 +3,15 @@
 // Holds the platform facts, the last error code, the 5120-byte info buffer
 // that listings fill and ZynPMReadInfo hands out line by line, the six roots
 // and the open-folder registry.
+//
+// Ownership: the info buffer and the six root strings are new[] blocks. The
+// base destructor frees whatever is still set and destroys every folder
+// handle still registered; a backend that frees one of them itself sets the
+// pointer to null. adminFlag is set by the backend constructors (the
+// administrator test lives with the shell backend; both backends use it).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "folder_registry.h"
@@ -60,8 +67,11 @@ public:
     // Listings: start a new text, append lines, end it (marks it available).
     // Appending never writes past the buffer: a line that does not fit whole
     // is dropped and so is everything after it (info_text.cpp).
+    // Lines end with CR LF. A text that fills the buffer is cut back to the
+    // last whole line; later appends of the same listing are dropped.
     void BeginInfo();
     bool AppendInfo(const char* text);
+    __attribute__((format(gnu_printf, 2, 3))) bool AppendInfoFormat(const char* fmt, ...);
     void EndInfo();
 
     int32_t backendKind;
@@ -85,7 +95,10 @@ protected:
     ProgramManager(BackendKind kind, int32_t nt, int32_t kind_of_platform);
 
 private:
+    bool CommitInfo(size_t added);
+
     size_t infoUsed_ = 0;
+    size_t infoLineEnd_ = 0;  // just past the last CR LF appended
     bool infoFull_ = false;
 };
 

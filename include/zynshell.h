@@ -1,0 +1,141 @@
+/* zynshell.h: the interface of zynshell.dll for C and C++ callers.
+ *
+ * zynshell maintains program groups and their items, either through Program
+ * Manager (DDE) or directly on the Start-menu folders and .lnk shortcuts of
+ * the newer Windows shell. The library picks the way once, in ZynPMInit; the
+ * caller never needs to know which one serves it.
+ *
+ * Calling order: ZynPMInit; folder handles from ZynGetFolderHandle,
+ * ZynCreateFolder or ZynCreateFolderEx, operations on them, each handle ended
+ * by ZynReleaseFolder or ZynDeleteFolder; after a listing call, ZynPMReadInfo
+ * until it returns 0; ZynPMGetLastError after any failed call; ZynPMUninit
+ * last. Every call for one program manager comes from the thread that
+ * created it. Strings are zero-terminated 8-bit strings of the system code
+ * page. Results of 1/0 mean success/failure.
+ *
+ * Link with zynshell.lib (or load zynshell.dll and look the names up: the
+ * exports are __stdcall with undecorated names).
+ */
+#ifndef ZYNSHELL_H
+#define ZYNSHELL_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#define ZYNAPI __stdcall
+#else
+#define ZYNAPI
+#endif
+
+/* Opaque handles. A folder handle belongs to the program manager that made
+ * it and is used only with it. Getting the same folder twice (same name and
+ * type) gives the same handle, which is released once. */
+typedef struct ZynProgramManager_* ZYNPM;
+typedef struct ZynProgramFolder_* ZYNFOLDER;
+
+/* Folder type value: a root selector in the low byte, plus option bits. */
+#define ZYN_FOLDER_DESKTOP 1          /* the Desktop (shell only) */
+#define ZYN_FOLDER_PROGRAMS 2         /* a program group under Programs */
+#define ZYN_FOLDER_STARTUP 3          /* the StartUp group */
+#define ZYN_FOLDER_ROOT_MASK 0x000000FF
+#define ZYN_FOLDER_COMMON ((int32_t)0x80000000u) /* all-users folder; Windows NT only */
+#define ZYN_FOLDER_OPEN 0x40000000         /* show the folder when it is created or met */
+#define ZYN_FOLDER_DESKTOP_LINK 0x08000000 /* also put a shortcut to it on the Desktop */
+#define ZYN_FOLDER_PROGRAMS_LINK 0x04000000 /* ... or in Programs (desktop link bit clear) */
+
+/* Flag bits of ZynProgramItem.flags: which fields are given. */
+#define ZYN_ITEM_ARGUMENTS 0x01
+#define ZYN_ITEM_NAME 0x02
+#define ZYN_ITEM_ICON 0x04       /* icon path; the shell backend takes the index with it */
+#define ZYN_ITEM_ICON_INDEX 0x08 /* icon index (Program Manager) */
+#define ZYN_ITEM_POSITION 0x10   /* x and y; also makes the hotkey count */
+#define ZYN_ITEM_WORKDIR 0x20    /* working directory; also makes the hotkey count */
+#define ZYN_ITEM_MINIMIZE 0x40
+
+/* One program item. The layout is binary interface: 44 bytes on 32-bit
+ * Windows, every field in a 32-bit slot. The strings stay the caller's. */
+typedef struct ZynProgramItem {
+    uint32_t flags;
+    const char* command;          /* always: the program or file the item starts */
+    const char* arguments;
+    const char* name;
+    const char* iconPath;
+    int32_t iconIndex;
+    int32_t x;
+    int32_t y;
+    const char* workingDirectory;
+    uint32_t hotkey;              /* low 16 bits: virtual key (low byte), modifiers (high byte) */
+    int32_t minimize;             /* nonzero: start minimized */
+} ZynProgramItem;
+
+#if defined(_WIN32) && !defined(_WIN64)
+#if defined(__cplusplus)
+static_assert(sizeof(ZynProgramItem) == 44, "ZynProgramItem is binary interface");
+#elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
+_Static_assert(sizeof(ZynProgramItem) == 44, "ZynProgramItem is binary interface");
+#endif
+#endif
+
+/* Codes of ZynPMGetLastError. Successful calls never reset the code. */
+#define ZYN_ERR_NONE 0
+#define ZYN_ERR_NO_CONVERSATION 1  /* no Program Manager answered the request */
+#define ZYN_ERR_GLOBAL_MEMORY 3    /* memory for a DDE command could not be had */
+#define ZYN_ERR_DDE_FAILED 4       /* a DDE message could not be posted, or was refused */
+#define ZYN_ERR_EMPTY_NAME 7       /* an empty item name (or request item) */
+#define ZYN_ERR_EMPTY_GROUP 8      /* an empty group name */
+#define ZYN_ERR_BUFFER_TOO_SMALL 10 /* ZynPMReadInfo: the line did not fit; it is skipped */
+#define ZYN_ERR_BAD_SHOW_COMMAND 11 /* a show command outside 1 to 8 */
+#define ZYN_ERR_LINK_ON_DDE 12     /* folder shortcuts need the shell, not Program Manager */
+
+/* The program manager. forceDde nonzero asks for Program Manager (DDE) on
+ * every platform. Null when no backend could be set up. */
+ZYNPM ZYNAPI ZynPMInit(int forceDde);
+/* Destroys the object and any folder handles still open on it; nonzero. */
+int ZYNAPI ZynPMUninit(ZYNPM pm);
+int ZYNAPI ZynPMGetLastError(ZYNPM pm);
+/* Copies the next line of the last listing into buffer (without CR LF) and
+ * returns 1; 0 when the text is used up, or when the line does not fit
+ * (error 10, the line is skipped). Lines longer than 511 characters come in
+ * pieces of 511. */
+int ZYNAPI ZynPMReadInfo(ZYNPM pm, char* buffer, int bufferSize);
+
+/* Folder names may carry a name per backend: "ShellPath|GroupName". The
+ * shell path may hold backslashes (nested folders). A null name is the root
+ * folder of the type (shell only). */
+ZYNFOLDER ZYNAPI ZynGetFolderHandle(ZYNPM pm, const char* name, int32_t type);
+ZYNFOLDER ZYNAPI ZynCreateFolder(ZYNPM pm, const char* name, int32_t type);
+ZYNFOLDER ZYNAPI ZynCreateFolderEx(ZYNPM pm, const char* name, int32_t type,
+                                   const char* iconPath, int iconIndex);
+/* Deletes the folder and everything in it; the handle is gone either way. */
+int ZYNAPI ZynDeleteFolder(ZYNPM pm, ZYNFOLDER folder);
+int ZYNAPI ZynUpdateFolder(ZYNPM pm, ZYNFOLDER folder);
+int ZYNAPI ZynShowFolder(ZYNPM pm, ZYNFOLDER folder, int showCmd);
+/* Listings: on success read the lines with ZynPMReadInfo. */
+int ZYNAPI ZynListSubFolders(ZYNPM pm, ZYNFOLDER folder);
+int ZYNAPI ZynListFolderItems(ZYNPM pm, ZYNFOLDER folder);
+int ZYNAPI ZynAddItem(ZYNPM pm, ZYNFOLDER folder, uint32_t flags, const char* command,
+                      const char* arguments, const char* name, const char* iconPath,
+                      int32_t iconIndex, int32_t x, int32_t y, const char* workingDirectory,
+                      uint32_t hotkey, int32_t minimize);
+int ZYNAPI ZynAddItemEx(ZYNPM pm, ZYNFOLDER folder, const ZynProgramItem* item);
+int ZYNAPI ZynDeleteItem(ZYNPM pm, ZYNFOLDER folder, const char* itemName);
+int ZYNAPI ZynReplaceItem(ZYNPM pm, ZYNFOLDER folder, const char* itemName);
+/* Ends the handle; the folder stays. */
+void ZYNAPI ZynReleaseFolder(ZYNPM pm, ZYNFOLDER folder);
+/* A shortcut to the folder in the Desktop (type has ZYN_FOLDER_DESKTOP_LINK)
+ * or Programs (ZYN_FOLDER_PROGRAMS_LINK) root; ZYN_FOLDER_COMMON picks the
+ * all-users root. 0 without a link bit, and 0 with error 12 on Program
+ * Manager. */
+int ZYNAPI ZynAddLinkToFolder(ZYNPM pm, ZYNFOLDER folder, int32_t type,
+                              const char* iconPath, int iconIndex);
+int ZYNAPI ZynDeleteLinkToFolder(ZYNPM pm, ZYNFOLDER folder, int32_t type);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZYNSHELL_H */

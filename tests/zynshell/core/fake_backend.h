@@ -1,0 +1,109 @@
+// Stand-ins for the two backends, for tests of the core's own logic: a
+// program manager whose OpenFolder serves from a set of "existing" folder
+// names, and a folder handle that records what it was asked to do.
+#pragma once
+
+#include <cstring>
+#include <new>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/program_folder.h"
+#include "core/program_manager.h"
+
+namespace zyntest {
+
+using zynshell::ProgramFolder;
+using zynshell::ProgramItem;
+using zynshell::ProgramManager;
+
+class FakeFolder : public ProgramFolder {
+public:
+    FakeFolder(const char* name, int32_t type, std::vector<std::string>* log)
+        : ProgramFolder(name, type), log_(log) { ++alive; }
+    ~FakeFolder() override { --alive; }
+
+    int Delete(ProgramManager& pm) override {
+        Note("Delete");
+        pm.openFolders.Remove(this);
+        return 1;
+    }
+    int Update(ProgramManager&) override { return Note("Update"); }
+    int Show(ProgramManager&, int showCmd) override { return Note("Show " + std::to_string(showCmd)); }
+    int ListSubFolders(ProgramManager&) override { return Note("ListSubFolders"); }
+    int ListItems(ProgramManager&) override { return Note("ListItems"); }
+    int AddItem(ProgramManager&, const ProgramItem& item) override {
+        lastItem = item;
+        lastItemName = item.name ? item.name : "";
+        lastItemCommand = item.command ? item.command : "";
+        return Note("AddItem");
+    }
+    int DeleteItem(ProgramManager&, const char* itemName) override {
+        return Note(std::string("DeleteItem ") + itemName);
+    }
+    int ReplaceItem(ProgramManager&, const char* itemName) override {
+        return Note(std::string("ReplaceItem ") + itemName);
+    }
+
+    static inline int alive = 0;
+    ProgramItem lastItem{};
+    std::string lastItemName, lastItemCommand;
+
+private:
+    int Note(const std::string& what) {
+        if (log_) log_->push_back(std::string(name()) + ": " + what);
+        return 1;
+    }
+    std::vector<std::string>* log_;
+};
+
+class FakeProgramManager : public ProgramManager {
+public:
+    explicit FakeProgramManager(zynshell::BackendKind kind, int32_t nt = 1)
+        : ProgramManager(kind, nt, 3) {
+        // A guard zone after the 5120 bytes shows any write past the buffer.
+        infoBuffer = new char[zynshell::kInfoBufferSize + kGuard];
+        memset(infoBuffer, 0, zynshell::kInfoBufferSize);
+        memset(infoBuffer + zynshell::kInfoBufferSize, kGuardByte, kGuard);
+    }
+
+    bool GuardIntact() const {
+        for (int i = 0; i < kGuard; ++i)
+            if (infoBuffer[zynshell::kInfoBufferSize + i] != kGuardByte) return false;
+        return true;
+    }
+
+    // Folders "on disk" (or groups in Program Manager), by parsed name.
+    std::set<std::string> existing;
+    std::vector<std::string> log;
+    std::vector<std::string> opened;  // names OpenFolder was asked for
+    bool throwOnOpen = false;
+
+    ProgramFolder* OpenFolder(const char* name, int32_t type, int create) override {
+        std::string key = name ? name : "<root>";
+        opened.push_back(key + (create ? " create" : ""));
+        if (throwOnOpen) throw std::bad_alloc();
+        if (backendKind == zynshell::kBackendShell) {
+            if (ProgramFolder* f = openFolders.Find(key.c_str(), type, 0)) return f;
+        }
+        if (!create && !existing.count(key)) return nullptr;
+        existing.insert(key);
+        auto* f = new FakeFolder(key.c_str(), type, &log);
+        openFolders.Insert(f);
+        return f;
+    }
+    int FolderExists(const char*, int32_t) override { return 1; }
+
+    // Replaces the info text by `text`, as a backend listing would.
+    void SetInfoText(const std::string& text) {
+        BeginInfo();
+        AppendInfo(text.c_str());
+        EndInfo();
+    }
+
+    static constexpr int kGuard = 64;
+    static constexpr char kGuardByte = 0x5A;
+};
+
+}  // namespace zyntest

@@ -1,0 +1,125 @@
+// The info text of a program manager: listings fill the 5120-byte buffer
+// with CR LF lines (BeginInfo/AppendInfo/EndInfo), and ZynPMReadInfo hands
+// them out one per call (ReadInfo/NextInfoLine).
+//
+// Both directions are bounded: a listing never writes past the buffer (it is
+// cut back to the last whole line that fits), and a line is never copied
+// into the 512-byte line buffer beyond 511 characters.
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "bounded.h"
+#include "program_manager.h"
+
+namespace zynshell {
+
+namespace {
+constexpr int kMaxLineScan = 511;
+constexpr int kLineBufferSize = 512;
+}  // namespace
+
+char* ProgramManager::NextInfoLine() {
+    if (!infoAvailable || !infoBuffer || !infoCursor) {
+        lastError = kErrNoInfo;
+        return nullptr;
+    }
+    char* const start = infoCursor;
+    char* const end = infoBuffer + kInfoBufferSize;
+    char* p = start;
+    for (int scanned = 0; scanned < kMaxLineScan; ++scanned, ++p) {
+        if (p >= end || *p == '\0') {
+            infoAvailable = 0;
+            infoCursor = nullptr;
+            return start;
+        }
+        if (*p == '\r') {
+            *p++ = '\0';
+            if (p < end && *p == '\n') ++p;
+            infoCursor = p;
+            return start;
+        }
+    }
+    // A line longer than the scan: this piece ends here, the rest follows.
+    infoCursor = p;
+    return start;
+}
+
+int ProgramManager::ReadInfo(char* buffer, int bufferSize) {
+    if (buffer && bufferSize > 0) buffer[0] = '\0';
+    if (!infoAvailable) return 0;
+    const char* piece = NextInfoLine();
+    if (!piece) return 0;
+    char line[kLineBufferSize];
+    zyn::BoundedCopyN(line, sizeof line, piece, kMaxLineScan);
+    if (line[0] == '\0' && !infoAvailable) return 0;  // the text is used up
+    size_t cbLine = strlen(line) + 1;
+    if (!buffer || bufferSize <= 0 || cbLine > static_cast<size_t>(bufferSize)) {
+        lastError = kErrBufferTooSmall;  // the line is consumed all the same
+        return 0;
+    }
+    memcpy(buffer, line, cbLine);
+    return 1;
+}
+
+void ProgramManager::BeginInfo() {
+    infoUsed_ = 0;
+    infoLineEnd_ = 0;
+    infoFull_ = false;
+    infoAvailable = 0;
+    infoCursor = nullptr;
+    if (infoBuffer) infoBuffer[0] = '\0';
+}
+
+// Accepts the `added` bytes just written at infoUsed_ when they fit with a
+// terminator; otherwise cuts the text back to its last whole line.
+bool ProgramManager::CommitInfo(size_t added) {
+    if (infoUsed_ + added + 1 > static_cast<size_t>(kInfoBufferSize)) {
+        infoFull_ = true;
+        infoUsed_ = infoLineEnd_;
+        infoBuffer[infoUsed_] = '\0';
+        return false;
+    }
+    size_t oldUsed = infoUsed_;
+    infoUsed_ += added;
+    infoBuffer[infoUsed_] = '\0';
+    // Remember where the last whole line ends (a CR LF may straddle appends).
+    for (size_t pos = infoUsed_; pos >= 2 && pos > oldUsed; --pos) {
+        if (infoBuffer[pos - 2] == '\r' && infoBuffer[pos - 1] == '\n') {
+            infoLineEnd_ = pos;
+            break;
+        }
+    }
+    return true;
+}
+
+bool ProgramManager::AppendInfo(const char* text) {
+    if (!infoBuffer || infoFull_ || !text) return false;
+    size_t cch = strlen(text);
+    if (infoUsed_ + cch + 1 <= static_cast<size_t>(kInfoBufferSize))
+        memcpy(infoBuffer + infoUsed_, text, cch);
+    return CommitInfo(cch);
+}
+
+bool ProgramManager::AppendInfoFormat(const char* fmt, ...) {
+    if (!infoBuffer || infoFull_ || !fmt) return false;
+    size_t room = kInfoBufferSize - infoUsed_;
+    va_list args;
+    va_start(args, fmt);
+    int n = vsnprintf(infoBuffer + infoUsed_, room, fmt, args);
+    va_end(args);
+    if (n < 0) {
+        infoBuffer[infoUsed_] = '\0';
+        return false;
+    }
+    return CommitInfo(static_cast<size_t>(n));
+}
+
+void ProgramManager::EndInfo() {
+    if (!infoBuffer) return;
+    infoBuffer[infoUsed_] = '\0';
+    infoAvailable = 1;
+    infoCursor = infoBuffer;
+}
+
+}  // namespace zynshell
