@@ -1,1 +1,4 @@
-# Sources of the job path (StartDocPort .. EndDocPort): target_sources(zynlpr_internal PRIVATE ...)
+# Sources of the job path (StartDocPort .. EndDocPort).
+target_sources(zynlpr_internal PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/job_spool.cpp
+)

@@ -1,0 +1,191 @@
+// The connection layer against a scripted server on loopback: the local
+// port range, refusals, acknowledgements, and the bounds of every wait.
+#include "lpd/lpd_connection.h"
+
+#include <gtest/gtest.h>
+#include <message_box_watcher.h>
+
+#include <vector>
+
+#include "lpd_test_support.h"
+#include "scripted_lpd_server.h"
+
+using namespace zynlpr;
+using lpdtest::Answer;
+using lpdtest::ExpectedText;
+using lpdtest::ScriptedLpdServer;
+
+namespace {
+
+class LpdConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(lpdtest::InitMonitorForTests());
+        ASSERT_TRUE(LpdStartup(connection));
+        saved = LpdGetTimeouts();
+    }
+    void TearDown() override {
+        LpdCleanup(connection);
+        LpdSetTimeouts(saved);
+    }
+    void ExpectBoxes(const MessageBoxWatcher& watcher, const std::vector<std::string>& texts) {
+        ASSERT_TRUE(watcher.WaitForCount(texts.size(), 5000));
+        Sleep(100);  // nothing more follows
+        auto seen = watcher.Seen();
+        ASSERT_EQ(seen.size(), texts.size());
+        for (size_t i = 0; i < texts.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(seen[i].caption, lpdtest::Caption());
+            EXPECT_EQ(seen[i].text, texts[i]);
+            EXPECT_EQ(seen[i].style, kErrorBoxStyle);
+        }
+    }
+    LpdConnection connection;
+    LpdTimeouts saved{};
+};
+
+// Holds local ports by listening on them, as another service would.
+std::vector<zyn::UniqueSocket> HoldPorts(int from, int to) {
+    std::vector<zyn::UniqueSocket> held;
+    for (int port = from; port >= to; --port) {
+        zyn::UniqueSocket s(socket(AF_INET, SOCK_STREAM, 0));
+        sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<u_short>(port));
+        if (bind(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && listen(s.get(), 1) == 0)
+            held.push_back(std::move(s));
+    }
+    return held;
+}
+
+}  // namespace
+
+TEST_F(LpdConnectionTest, ConnectsFromAReservedPortToPort515) {
+    ScriptedLpdServer server;
+    ASSERT_TRUE(server.Listening());
+    EXPECT_NE(connection.localHostName[0], '\0');
+    ASSERT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdConnected);
+    const char command[] = "\x02q\n";
+    EXPECT_EQ(LpdSend(connection, command, 3), 3);
+    EXPECT_EQ(LpdReadAck(connection, true), 0);
+    LpdCleanup(connection);
+    ASSERT_TRUE(server.WaitClosed(1, 5000));
+    auto c = server.Connections();
+    EXPECT_EQ(c[0].bytes, "\x02q\n");
+    EXPECT_GE(c[0].peerPort, kLowestLocalPort);
+    EXPECT_LE(c[0].peerPort, kHighestLocalPort);
+}
+
+TEST_F(LpdConnectionTest, PortsInUseAreSkippedInDescendingOrder) {
+    ScriptedLpdServer server;
+    ASSERT_TRUE(server.Listening());
+    auto held = HoldPorts(731, 725);
+    ASSERT_EQ(held.size(), 7u);
+    ASSERT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdConnected);
+    LpdCleanup(connection);
+    ASSERT_TRUE(server.WaitClosed(1, 5000));
+    EXPECT_EQ(server.Connections()[0].peerPort, 724);
+}
+
+TEST_F(LpdConnectionTest, PortWithAConnectionToTheSameServerIsSkipped) {
+    // Port 731 is bound, and already connected to the server: binding it
+    // again may succeed (address reuse), but connecting from it can't (Wine
+    // answers 10049, as for a port in TIME_WAIT; Windows 10048).
+    ScriptedLpdServer server;
+    ASSERT_TRUE(server.Listening());
+    zyn::UniqueSocket holder(socket(AF_INET, SOCK_STREAM, 0));
+    BOOL on = TRUE;
+    setsockopt(holder.get(), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(731);
+    ASSERT_EQ(bind(holder.get(), reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    sockaddr_in remote = {};
+    remote.sin_family = AF_INET;
+    remote.sin_port = htons(515);
+    remote.sin_addr.s_addr = inet_addr(server.Address().c_str());
+    ASSERT_EQ(connect(holder.get(), reinterpret_cast<sockaddr*>(&remote), sizeof remote), 0);
+
+    ASSERT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdConnected);
+    LpdCleanup(connection);
+    holder.reset();
+    ASSERT_TRUE(server.WaitClosed(2, 5000));
+    auto c = server.Connections();
+    EXPECT_EQ(c[0].peerPort, 731);
+    EXPECT_EQ(c[1].peerPort, 730);
+}
+
+TEST_F(LpdConnectionTest, FailuresToConnectShowTheirMessage) {
+    {
+        MessageBoxWatcher watcher;
+        ScriptedLpdServer server;  // bound, then closed: connections are refused
+        server.StopListening();
+        EXPECT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdConnectFailed);
+        EXPECT_FALSE(connection.socket);
+        ExpectBoxes(watcher, {ExpectedText(8024)});
+    }
+    {
+        MessageBoxWatcher watcher;
+        EXPECT_EQ(LpdConnect(connection, "no-such-host.invalid"), kLpdHostNotFound);
+        ExpectBoxes(watcher, {ExpectedText(8023, "no-such-host.invalid")});
+    }
+}
+
+TEST_F(LpdConnectionTest, AcknowledgementsAreSignedAndRefusalsShown) {
+    ScriptedLpdServer server;
+    server.Script({Answer::Refuse(0xFF)});
+    ASSERT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdConnected);
+    MessageBoxWatcher watcher;
+    EXPECT_EQ(LpdSend(connection, "\x02q\n", 3), 3);
+    EXPECT_EQ(LpdReadAck(connection, true), -1);
+    ExpectBoxes(watcher, {ExpectedText(8018)});
+}
+
+TEST_F(LpdConnectionTest, ClosedConnectionGivesNoAck) {
+    ScriptedLpdServer server;
+    server.Script({Answer::Close()});
+    ASSERT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdConnected);
+    MessageBoxWatcher watcher;
+    EXPECT_EQ(LpdSend(connection, nullptr, 0), 0);
+    EXPECT_EQ(LpdSend(connection, "\x02q\n", 3), 3);
+    EXPECT_EQ(LpdReadAck(connection, false), kLpdNoAck);
+    ExpectBoxes(watcher, {ExpectedText(8017)});
+}
+
+TEST_F(LpdConnectionTest, SilentServerIsGivenUpAfterTheIdleTimeOut) {
+    LpdSetTimeouts({2000, 500});
+    ScriptedLpdServer server;
+    server.Script({Answer::Silent()});
+    ASSERT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdConnected);
+    MessageBoxWatcher watcher;
+    EXPECT_EQ(LpdSend(connection, "\x02q\n", 3), 3);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(LpdReadAck(connection, true), kLpdNoAck);
+    DWORD waited = GetTickCount() - start;
+    EXPECT_GE(waited, 400u);
+    EXPECT_LT(waited, 3000u);
+    ExpectBoxes(watcher, {ExpectedText(8017)});
+}
+
+TEST_F(LpdConnectionTest, ServerThatStopsReadingEndsASendAfterTheIdleTimeOut) {
+    LpdSetTimeouts({2000, 500});
+    // A listener that never accepts: the system completes the connection,
+    // nobody reads, the buffers fill up.
+    std::string address = lpdtest::NextLoopbackAddress();
+    zyn::UniqueSocket listener(socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(515);
+    a.sin_addr.s_addr = inet_addr(address.c_str());
+    ASSERT_EQ(bind(listener.get(), reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(listen(listener.get(), 1), 0);
+    ASSERT_EQ(LpdConnect(connection, address.c_str()), kLpdConnected);
+
+    MessageBoxWatcher watcher;
+    std::string big(64 << 20, 'x');
+    DWORD start = GetTickCount();
+    int sent = LpdSend(connection, big.data(), static_cast<int>(big.size()));
+    EXPECT_LT(sent, static_cast<int>(big.size()));
+    EXPECT_LT(GetTickCount() - start, 20000u);
+    ExpectBoxes(watcher, {ExpectedText(8016, WSAETIMEDOUT)});
+}
