@@ -151,7 +151,10 @@ int LpdConnect(LpdConnection& connection, const char* host) {
         u_long nonBlocking = 1;
         int error = ioctlsocket(s, FIONBIO, &nonBlocking) == 0 ? ConnectWithin(s, remote, connectMs)
                                                               : WSAGetLastError();
-        if (error == 0) return kLpdConnected;
+        if (error == 0) {
+            connection.broken = false;
+            return kLpdConnected;
+        }
         connection.socket.reset();
 
         if (IsPortBusy(error)) {
@@ -190,6 +193,7 @@ int LpdSend(LpdConnection& connection, const void* bytes, int count) {
         int error = n == 0 ? WSAEWOULDBLOCK : WSAGetLastError();
         if (IsWouldBlock(error)) error = WaitReady(s, Wait::kWrite, LpdGetTimeouts().idleMs);
         if (error != 0) {
+            connection.broken = true;
             ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_CONNECT_ERROR, error);
             return sent;
         }
@@ -208,10 +212,15 @@ int LpdReceive(LpdConnection& connection, void* buffer, int count) {
             received += n;
             continue;
         }
-        if (n == 0) return 0;  // the server closed the connection
+        if (n == 0) {  // the server closed the connection
+            connection.broken = true;
+            return 0;
+        }
         int error = WSAGetLastError();
-        if (!IsWouldBlock(error) || WaitReady(s, Wait::kRead, LpdGetTimeouts().idleMs) != 0)
+        if (!IsWouldBlock(error) || WaitReady(s, Wait::kRead, LpdGetTimeouts().idleMs) != 0) {
+            connection.broken = true;
             return received;
+        }
     }
     return received;
 }

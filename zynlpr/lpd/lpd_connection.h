@@ -25,6 +25,9 @@ struct LpdConnection {
     zyn::UniqueSocket socket;       // empty when no connection is open
     char localHostName[256] = {};   // gethostname, at most 255 bytes
     bool started = false;           // WSAStartup succeeded; LpdCleanup releases it
+    // A send or receive failed, timed out or found the connection closed:
+    // the stream is out of step or gone, so nothing more is tried on it.
+    bool broken = false;
 };
 
 // Results of LpdConnect.

@@ -102,7 +102,8 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
     for (int refusals = 0;; ++refusals) {
         int ack = LpdReadAck(connection, true);
         if (ack == 0) break;
-        if (ack < 0 || ack == 1) return kDataFileRefused;
+        // No answer at all (closed or silent) is no refusal to wait out.
+        if (ack < 0 || ack == 1 || connection.broken) return kDataFileRefused;
         if (refusals == 0) ShowMessage(nullptr, kInfoBoxStyle, MSG_LPD_INFO_8020);
         if (refusals == 10) ShowMessage(nullptr, kInfoBoxStyle, MSG_LPD_INFO_8021);
         if (refusals + 1 >= kMaxDataFileRefusals) return kDataFileRefused;

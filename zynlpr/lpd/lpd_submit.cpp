@@ -44,7 +44,7 @@ bool IsEmptyFile(const char* fileName) {
 // Steps after the job was opened: the passes of data file and control file.
 void SendJob(LpdConnection& connection, const char* spoolFileName, const LpdJobNames& names,
              bool banner) {
-    for (int pass = 0; pass < kMaxPasses; ++pass) {
+    for (int pass = 0; pass < kMaxPasses && !connection.broken; ++pass) {
         int dataFile = LpdSendDataFile(connection, spoolFileName, names);
         if (dataFile == kDataFileResend) continue;
         if (dataFile != kDataFileAccepted) return;
