@@ -11,7 +11,9 @@
 //   - MB_SYSTEMMODAL / MB_TOPMOST  -> the window is WS_EX_TOPMOST
 //   - icon: the icon control's STM_GETICON compared with the shared system
 //     icons LoadIcon(NULL, IDI_HAND / IDI_QUESTION / IDI_EXCLAMATION /
-//     IDI_ASTERISK), giving MB_ICONERROR / ... / MB_ICONINFORMATION
+//     IDI_ASTERISK), giving MB_ICONERROR / ... / MB_ICONINFORMATION; in a
+//     box of another process any icon reads as MB_USERICON (Wine's icon
+//     handles are per process)
 // so SeenBox::style holds MB_SYSTEMMODAL (when topmost) | the icon bits.
 // Header-only.
 #pragma once

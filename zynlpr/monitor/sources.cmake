@@ -2,4 +2,35 @@
 target_sources(zynlpr_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/messages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/module_state.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/module_start.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/monitor_init.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ports_key.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_entries.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_config.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/registry_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wide_text.cpp
 )
+target_link_libraries(zynlpr_internal PUBLIC user32 advapi32 ws2_32 wsock32 mpr winspool)
+
+# ZYNLPR.DLL: the print monitor the spooler loads.
+add_library(zynlpr_dll SHARED
+  ${CMAKE_CURRENT_LIST_DIR}/dll/dll_main.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dll/zynlpr.def
+  ${CMAKE_CURRENT_LIST_DIR}/dll/zynlpr.rc
+)
+set_target_properties(zynlpr_dll PROPERTIES OUTPUT_NAME ZYNLPR PREFIX "" SUFFIX ".DLL")
+target_link_libraries(zynlpr_dll PRIVATE zynlpr_internal)
+target_link_options(zynlpr_dll PRIVATE -Wl,--enable-stdcall-fixup)
+if(COMMAND zyn_add_shipped_check)
+  zyn_add_shipped_check(ZYNLPR.DLL ${CMAKE_CURRENT_LIST_DIR}/dll/zynlpr.def)
+endif()
+
+# zynlpr.nls: the message module, resources and a trivial entry, no C runtime.
+add_library(zynlpr_nls SHARED ${CMAKE_CURRENT_LIST_DIR}/nls/zynlpr_nls.rc
+                              ${CMAKE_CURRENT_LIST_DIR}/nls/nls_entry.c)
+set_target_properties(zynlpr_nls PROPERTIES OUTPUT_NAME zynlpr PREFIX "" SUFFIX ".nls"
+                      LINKER_LANGUAGE C)
+target_link_options(zynlpr_nls PRIVATE -nostdlib)
+set_target_properties(zynlpr_nls PROPERTIES LINK_LIBRARIES "")
+add_dependencies(zynlpr_dll zynlpr_nls)

@@ -1,0 +1,81 @@
+// The port list: one LprPort record per configured port, mirrored from the
+// registry (ports_key.cpp reads it), and the record that the spooler holds as
+// its port handle.
+//
+// Every function here runs with MonitorLock held by its caller.
+//
+// Lifetime. A record carries a reference count: the list holds one reference
+// while the record is linked, and every successful OpenPort holds one until
+// its ClosePort. RemovePort and ReloadPorts drop the list's reference; the
+// record is freed only when the last reference goes, so a handle the spooler
+// holds stays valid (with its job state) through reloads, reconfiguration and
+// deletion of its port. ReloadPorts also keeps the existing record of a port
+// that is still in the registry, so a port keeps one record (and one job
+// state) for as long as it exists.
+#pragma once
+
+#include <windows.h>
+
+namespace zynlpr {
+
+constexpr DWORD kPortSignature = 0x4F50;
+
+constexpr DWORD PORT_SPOOL_FILE = 0x04;
+constexpr DWORD PORT_IN_DOCUMENT = 0x08;
+constexpr DWORD PORT_STARTED = 0x10;
+
+struct LprPort {
+    DWORD signature;        // kPortSignature while the record is alive
+    DWORD size;             // bytes of this allocation, name characters included
+    LprPort* next;          // next record of the list; null in the last
+    char* name;             // points behind the fixed fields
+    char* description;      // own heap copy, or null
+    DWORD flags;            // PORT_* bits; guarded by MonitorLock
+    // Job state (LprJob): driven by StartDocPort .. EndDocPort.
+    HANDLE spoolFile;       // open from StartDocPort to EndDocPort
+    char* spoolFileName;    // LocalAlloc, 260 bytes
+    char* documentName;     // LocalAlloc
+    HANDLE printer;         // spooler printer of the current job, or null
+    DWORD jobId;
+    DWORD transmissionRetryTimeout;  // ms
+    DWORD deviceNotSelectedTimeout;  // ms
+    DWORD retryStartTick;            // 0 when no retry time-out runs
+    // Lifetime (see the file comment).
+    LONG references;        // list link + open handles; guarded by MonitorLock
+    BOOL linked;            // true while the record is in the list
+    // (name characters follow)
+};
+
+// Appends a new record to the tail. Null when it can't be allocated.
+// An empty description is replaced by the name.
+LprPort* CreatePort(const char* name, const char* description);
+
+// First record whose name matches without regard to case; when none, the
+// same for the name with its trailing ":" removed, or with ":" appended.
+LprPort* FindPort(const char* name);
+
+// Unlinks the first record of exactly this name (no colon variant) and drops
+// the list's reference. False when there is none (*error = ERROR_UNKNOWN_PORT).
+bool RemovePort(const char* name, DWORD* error);
+
+// Rebuilds the list from the registry (see ports_key.h for the reading).
+void ReloadPorts();
+
+// True when the first four characters are "ZYN_", any case.
+bool HasPortPrefix(const char* name);
+
+// Reference counting for port handles.
+void AddPortReference(LprPort* port);
+void ReleasePort(LprPort* port);
+
+// The record behind a spooler handle, or null when the handle is no live
+// port record.
+LprPort* PortFromHandle(HANDLE handle);
+
+// Head of the list (for iteration under MonitorLock).
+LprPort* FirstPort();
+
+// Number of records alive (linked or held); for leak checks in tests.
+LONG LivePortRecords();
+
+}  // namespace zynlpr

@@ -1,0 +1,29 @@
+// Reading the monitor's ports from the registry: the subkeys of the Ports
+// key (g_module.portsKeyPath under HKEY_LOCAL_MACHINE) whose names carry the
+// "ZYN_" prefix, each with the description built from HostName and QueueName.
+#pragma once
+
+#include <windows.h>
+
+namespace zynlpr {
+
+// Calls fn(ctx, name, description) for each port key, in enumeration order.
+// Subkey names of 100 characters or more are not seen (100-character
+// enumeration buffer). Nothing is called when the Ports key can't be opened.
+void EnumRegistryPorts(void (*fn)(void* ctx, const char* name, const char* description), void* ctx);
+
+// True when the Ports key has a subkey of this name.
+bool RegistryPortExists(const char* name);
+
+template <typename F>
+void ForEachRegistryPort(F&& f) {
+    EnumRegistryPorts([](void* ctx, const char* name, const char* description) {
+        (*static_cast<F*>(ctx))(name, description);
+    }, &f);
+}
+
+// The description of a port: "\\host\queue"; a missing one of the two stands
+// as an empty text; g_module.defaultDescription when both are missing.
+void BuildPortDescription(const char* host, const char* queue, char* buf, size_t cb);
+
+}  // namespace zynlpr
