@@ -7,6 +7,7 @@
 #include "shell/folder_directory.h"
 
 #include "handles.h"
+#include "shell/shell_notify.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -24,10 +25,6 @@ namespace {
 constexpr size_t kCreatePathSize = 512;
 
 bool IsDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
-
-void NotifyPath(LONG event, const char* path) {
-    SHChangeNotify(event, SHCNF_PATHA, path, path);
-}
 
 }  // namespace
 
@@ -58,7 +55,7 @@ void CreateFolderPath(const char* path, int32_t type) {
         if (IsDirectory(built)) {
             SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_FLUSH, nullptr, nullptr);
         } else if (CreateDirectoryA(built, nullptr)) {
-            NotifyPath(SHCNE_MKDIR, built);
+            NotifyShellOfPath(SHCNE_MKDIR, built);
             OpenFolderWindow(built, type);
         }
         if (!end || end[1] == '\0') break;
@@ -91,7 +88,7 @@ bool RemoveFolderTree(const char* path) {
     CloseFolderWindows(path);
     bool removed = RemoveDirectoryA(path) != 0;
     SHChangeNotify(SHCNE_RMDIR, SHCNF_FLUSH, nullptr, nullptr);
-    NotifyPath(SHCNE_RMDIR, path);
+    NotifyShellOfPath(SHCNE_RMDIR, path);
     SHChangeNotify(SHCNE_RMDIR, SHCNF_FLUSH, nullptr, nullptr);
     return removed;
 }

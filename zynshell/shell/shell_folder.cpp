@@ -8,6 +8,7 @@
 
 #include "shell/folder_directory.h"
 #include "shell/folder_listing.h"
+#include "shell/shell_notify.h"
 #include "shell/shell_program_manager.h"
 
 namespace zynshell {
@@ -19,7 +20,7 @@ int ShellFolder::Delete(ProgramManager& pm) {
 }
 
 int ShellFolder::Update(ProgramManager&) {
-    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, name(), name());
+    NotifyShellOfPath(SHCNE_UPDATEDIR, name());
     return 1;
 }
 

@@ -9,6 +9,7 @@
 
 #include "bounded.h"
 #include "shell/shell_folder.h"
+#include "shell/shell_notify.h"
 #include "shell/shell_program_manager.h"
 #include "shell/shortcut_name.h"
 
@@ -47,7 +48,7 @@ int ShellFolder::AddItem(ProgramManager& pm, const ProgramItem& item) {
     link->SetHotkey(flags & (kItemPosition | kItemWorkDir) ? static_cast<WORD>(item.hotkey & 0xFFFF) : 0);
 
     shell.persistFile()->Save(widePath, TRUE);
-    SHChangeNotify(SHCNE_CREATE | SHCNE_UPDATEDIR, SHCNF_PATHA, path, path);
+    NotifyShellOfPath(SHCNE_CREATE | SHCNE_UPDATEDIR, path);
     return 1;
 }
 
@@ -67,7 +68,7 @@ int ShellFolder::DeleteItem(ProgramManager&, const char* itemName) {
         char path[MAX_PATH];
         if (zyn::BoundedFormat(path, sizeof path, "%s\\%s", name(), entry.cFileName) &&
             DeleteFileA(path))
-            SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, path, path);
+            NotifyShellOfPath(SHCNE_UPDATEDIR, path);
         break;
     } while (FindNextFileA(find.get(), &entry));
     return 1;

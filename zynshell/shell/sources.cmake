@@ -9,5 +9,6 @@ target_sources(zynshell_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/folder_listing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shortcut_name.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shortcut_item.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/shell_notify.cpp
 )
 target_link_libraries(zynshell_internal PUBLIC ole32 uuid shell32 user32 advapi32)

@@ -127,6 +127,17 @@ ShortcutFields ReadShortcut(const std::string& lnkPath) {
     f.iconPath = buffer;
     link->GetHotkey(&f.hotkey);
     link->GetShowCmd(&f.showCmd);
+    // Wine's link object does not restore the show command on Load (it
+    // reports 1); the file's own header holds what was saved.
+    HANDLE h = CreateFileA(lnkPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        BYTE header[0x40];
+        DWORD got = 0;
+        if (ReadFile(h, header, sizeof header, &got, nullptr) && got == sizeof header)
+            memcpy(&f.storedShowCmd, header + 0x3C, sizeof f.storedShowCmd);
+        CloseHandle(h);
+    }
     return f;
 }
 
@@ -152,7 +163,7 @@ namespace {
 constexpr UINT kNotifyMessage = WM_APP + 17;
 }
 
-NotifyCounter::NotifyCounter(const std::string& path) {
+NotifyCounter::NotifyCounter() {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -161,14 +172,9 @@ NotifyCounter::NotifyCounter(const std::string& path) {
     window_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               wc.hInstance, nullptr);
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    PIDLIST_ABSOLUTE pidl = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    SHParseDisplayName(wide, nullptr, &pidl, 0, nullptr);
-    SHChangeNotifyEntry entry = {pidl, TRUE};
+    SHChangeNotifyEntry entry = {nullptr, TRUE};
     registration_ = SHChangeNotifyRegister(window_, SHCNRF_ShellLevel | SHCNRF_InterruptLevel | SHCNRF_NewDelivery,
                                            SHCNE_ALLEVENTS, kNotifyMessage, 1, &entry);
-    CoTaskMemFree(pidl);
     EXPECT_NE(registration_, 0u);
 }
 

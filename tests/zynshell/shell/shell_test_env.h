@@ -43,16 +43,20 @@ struct ShortcutFields {
     std::string target, description, arguments, workingDirectory, iconPath;
     int iconIndex = 0;
     WORD hotkey = 0;
-    int showCmd = 0;
+    int showCmd = 0;        // as the link object reports it after loading
+    int storedShowCmd = 0;  // as the file holds it (header offset 0x3C)
 };
 ShortcutFields ReadShortcut(const std::string& lnkPath);
 void WriteShortcut(const std::string& lnkPath, const ShortcutFields& fields);
 
-// A hidden window registered for every change notification below a path;
-// Pump() delivers the pending ones and the counters say how many came.
+// A hidden window registered for every change notification of the process
+// (the desktop, recursively: this also receives the notifications without
+// items); Pump() delivers the pending ones and the counters say how many came.
+// Wine drops a one-item event whose path no longer exists, so a removed
+// directory shows only through its item-less notifications.
 class NotifyCounter {
 public:
-    explicit NotifyCounter(const std::string& path);
+    NotifyCounter();
     ~NotifyCounter();
     void Pump();
     int Count(LONG event);  // pumps first

@@ -1,0 +1,309 @@
+// ShellFolder directory operations: opening and creating folders, deleting
+// folder trees (with their windows minimised), refreshing, showing, and the
+// sub-folder and item listings. Effects are checked on disk, on real
+// top-level windows and through the shell's change notifications.
+#include "shell/shell_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "handles.h"
+#include "shell/folder_directory.h"
+#include "shell/shell_program_manager.h"
+#include "shell_test_env.h"
+
+using namespace zynshell;
+using shelltest::DirectoryExists;
+using shelltest::FileExists;
+using shelltest::MakeDirectory;
+using shelltest::NotifyCounter;
+using shelltest::ReadAllLines;
+using shelltest::ShortcutFields;
+
+namespace {
+
+class ShellFolderTest : public shelltest::ShellRootsFixture {
+protected:
+    void SetUp() override {
+        ShellRootsFixture::SetUp();
+        pm = std::make_unique<ShellProgramManager>(1, 3, roots.keyPath.c_str());
+    }
+    void TearDown() override {
+        pm.reset();
+        ShellRootsFixture::TearDown();
+    }
+    ProgramFolder* Open(const char* name, int create, int32_t type = 2) {
+        return pm->OpenFolder(name, type, create);
+    }
+    void Release(ProgramFolder* folder) {
+        pm->openFolders.Remove(folder);
+        delete folder;
+    }
+    void Touch(const std::string& path) {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+        CloseHandle(h);
+    }
+    std::string TargetAsListed(const std::string& lnk) {
+        zyn::ComPtr<IShellLinkA> link;
+        zyn::ComPtr<IPersistFile> file;
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                         link.put_void());
+        link->QueryInterface(IID_IPersistFile, file.put_void());
+        std::wstring wide(lnk.begin(), lnk.end());
+        file->Load(wide.c_str(), STGM_READ);
+        char target[MAX_PATH] = "";
+        link->GetPath(target, sizeof target, nullptr, SLGP_SHORTPATH);
+        return target;
+    }
+    std::unique_ptr<ShellProgramManager> pm;
+};
+
+TEST_F(ShellFolderTest, CreatingANestedFolderMakesEachLevelAndAnnouncesIt) {
+    NotifyCounter notes;
+    ProgramFolder* folder = Open("A\\B", 1);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_STREQ(folder->name(), (roots.programs + "\\A\\B").c_str());
+    EXPECT_EQ(folder->type(), 2);
+    EXPECT_TRUE(DirectoryExists(roots.programs + "\\A\\B"));
+    EXPECT_EQ(notes.Count(SHCNE_MKDIR), 2);
+    EXPECT_EQ(pm->openFolders.head(), folder);
+}
+
+TEST_F(ShellFolderTest, OpeningFindsRegisteredHandlesByExactPathOnly) {
+    EXPECT_EQ(Open("Missing", 0), nullptr) << "no directory, not to be made";
+    EXPECT_FALSE(DirectoryExists(roots.programs + "\\Missing"));
+    EXPECT_EQ(Open("X", 1, 0x00000004), nullptr) << "no root selected";
+
+    MakeDirectory(roots.programs + "\\Tools");
+    ProgramFolder* tools = Open("Tools", 0);
+    ASSERT_NE(tools, nullptr) << "an existing directory gets a handle";
+    EXPECT_EQ(Open("Tools", 1), tools);
+    // The type is not compared: the handle keeps the one it was opened with.
+    EXPECT_EQ(Open("Tools", 0, 2 | 0x04000000), tools);
+    EXPECT_EQ(tools->type(), 2);
+    ProgramFolder* other = Open("TOOLS", 0);
+    ASSERT_NE(other, nullptr);
+    EXPECT_NE(other, tools) << "a name differing in case is another handle";
+
+    ProgramFolder* root = Open(nullptr, 0);
+    ASSERT_NE(root, nullptr);
+    EXPECT_STREQ(root->name(), roots.programs.c_str());
+    ASSERT_EQ(root->ListSubFolders(*pm), 1);
+    EXPECT_EQ(ReadAllLines(*pm), std::vector<std::string>{"Tools"});
+}
+
+TEST_F(ShellFolderTest, DeleteRemovesTheWholeTreeAndAnnouncesEachDirectory) {
+    ProgramFolder* folder = Open("Games", 1);
+    ASSERT_NE(folder, nullptr);
+    MakeDirectory(roots.programs + "\\Games\\Sub");
+    Touch(roots.programs + "\\Games\\a.lnk");
+    Touch(roots.programs + "\\Games\\Sub\\b.txt");
+    NotifyCounter notes;
+    EXPECT_EQ(folder->Delete(*pm), 1);
+    EXPECT_FALSE(DirectoryExists(roots.programs + "\\Games"));
+    EXPECT_EQ(pm->openFolders.head(), nullptr) << "unregistered";
+    delete folder;
+    // Three per directory; Wine drops the one naming the removed path.
+    EXPECT_GE(notes.Count(SHCNE_RMDIR), 4);
+    EXPECT_EQ(Open("Games", 0), nullptr) << "gone for good";
+}
+
+TEST_F(ShellFolderTest, DeleteStopsAtAReadOnlyFileAndKeepsTheRest) {
+    ProgramFolder* folder = Open("Locked", 1);
+    ASSERT_NE(folder, nullptr);
+    std::string dir = roots.programs + "\\Locked";
+    Touch(dir + "\\locked.lnk");
+    ASSERT_TRUE(SetFileAttributesA((dir + "\\locked.lnk").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(folder->Delete(*pm), 0);
+    EXPECT_EQ(pm->openFolders.head(), nullptr) << "unregistered all the same";
+    delete folder;
+    EXPECT_TRUE(DirectoryExists(dir));
+    EXPECT_TRUE(FileExists(dir + "\\locked.lnk"));
+}
+
+TEST_F(ShellFolderTest, DeleteMinimisesTheFoldersWindowsFoundByPathOrName) {
+    struct Case {
+        const char* what;
+        std::string title;
+        bool minimised;
+    };
+    std::string path = roots.programs + "\\Viewed";
+    std::vector<Case> cases = {
+        {"full path, other case", path, true},
+        {"own name followed by more text", "viewed - Exploring", true},
+        {"a shorter prefix of the name", "View", false},
+        {"an unrelated title", "Notepad", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string title = c.title;
+        if (c.title == path)
+            for (char& ch : title) ch = static_cast<char>(toupper(static_cast<unsigned char>(ch)));
+        HWND window = CreateWindowExA(0, "STATIC", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                      0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        ProgramFolder* folder = Open("Viewed", 1);
+        ASSERT_NE(folder, nullptr);
+        EXPECT_EQ(folder->Delete(*pm), 1);
+        delete folder;
+        EXPECT_EQ(IsIconic(window) != 0, c.minimised);
+        EXPECT_TRUE(IsWindow(window)) << "minimised, never destroyed";
+        DestroyWindow(window);
+    }
+}
+
+TEST_F(ShellFolderTest, ShowTakesOnlyShowCommandsOneToEight) {
+    ProgramFolder* folder = Open("Shown", 1);
+    ASSERT_NE(folder, nullptr);
+    for (int cmd : {0, 9, -1}) {
+        pm->lastError = 0;
+        EXPECT_EQ(folder->Show(*pm, cmd), 0) << cmd;
+        EXPECT_EQ(pm->lastError, kErrBadShowCommand);
+    }
+    pm->lastError = 0;
+    EXPECT_EQ(folder->Show(*pm, SW_SHOWMINNOACTIVE), 1);
+    EXPECT_EQ(pm->lastError, 0);
+}
+
+TEST_F(ShellFolderTest, UpdateAnnouncesTheDirectoryWithoutTouchingIt) {
+    ProgramFolder* folder = Open("Fresh", 1);
+    ASSERT_NE(folder, nullptr);
+    NotifyCounter notes;
+    EXPECT_EQ(folder->Update(*pm), 1);
+    EXPECT_EQ(notes.Count(SHCNE_UPDATEDIR), 1);
+    EXPECT_TRUE(DirectoryExists(folder->name()));
+}
+
+TEST_F(ShellFolderTest, ListSubFoldersGivesDirectoryNamesOnly) {
+    ProgramFolder* folder = Open("Mixed", 1);
+    ASSERT_NE(folder, nullptr);
+    std::string dir = folder->name();
+    MakeDirectory(dir + "\\Only Child");
+    Touch(dir + "\\item.lnk");
+    Touch(dir + "\\readme.txt");
+    ASSERT_EQ(folder->ListSubFolders(*pm), 1);
+    EXPECT_EQ(ReadAllLines(*pm), std::vector<std::string>{"Only Child"});
+}
+
+TEST_F(ShellFolderTest, ListItemsDescribesEachShortcutOnOneLine) {
+    ProgramFolder* folder = Open("Items", 1);
+    ASSERT_NE(folder, nullptr);
+    std::string dir = folder->name();
+    // A target with a long name, so that the short form shows.
+    std::string target = roots.base + "\\Long Target Name.exe";
+    Touch(target);
+    char shortTarget[MAX_PATH];
+    ASSERT_NE(GetShortPathNameA(target.c_str(), shortTarget, sizeof shortTarget), 0u);
+    ASSERT_STRNE(shortTarget, target.c_str());
+
+    ShortcutFields full;
+    full.target = target;
+    full.description = "Note, \"pad\"";
+    full.workingDirectory = "C:\\windows";
+    full.iconPath = "C:\\windows\\notepad.exe";
+    full.iconIndex = -2;
+    full.hotkey = 0x0641;
+    full.showCmd = SW_SHOWMINNOACTIVE;  // not 6: no minimize flag
+    shelltest::WriteShortcut(dir + "\\full.lnk", full);
+    ShortcutFields minimised;
+    minimised.target = target;
+    minimised.showCmd = SW_MINIMIZE;
+    shelltest::WriteShortcut(dir + "\\min.lnk", minimised);
+    // Wine's link object reports show command 1 after every Load.
+    std::string minFlag = shelltest::ReadShortcut(dir + "\\min.lnk").showCmd == SW_MINIMIZE ? "1" : "0";
+    MakeDirectory(dir + "\\folder.lnk");  // taken as a shortcut, but it cannot be loaded
+
+    ASSERT_EQ(folder->ListItems(*pm), 1);
+    std::vector<std::string> lines = ReadAllLines(*pm);
+    std::sort(lines.begin(), lines.end());
+    // The short form, as a loaded link object gives it: Wine's ignores
+    // SLGP_SHORTPATH and gives the long path.
+    std::string s = TargetAsListed(dir + "\\min.lnk");
+    EXPECT_TRUE(s == shortTarget || s == target) << s;
+    std::vector<std::string> want = {
+                         "\"\",\"" + s + "\",,,0,0,0,0," + minFlag,
+                         "\"\",\"\",,,0,0,0,0,0",
+                         "\"Note, \"pad\"\",\"" + s + "\",C:\\windows,C:\\windows\\notepad.exe,0,0,-2,1601,0",
+                     };
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(lines, want);
+}
+
+TEST_F(ShellFolderTest, ListingsOfAnEmptyOrMissingFolderHaveNoLines) {
+    ProgramFolder* folder = Open("Empty", 1);
+    ASSERT_NE(folder, nullptr);
+    ASSERT_EQ(folder->ListItems(*pm), 1);
+    EXPECT_EQ(pm->infoAvailable, 1);
+    EXPECT_TRUE(ReadAllLines(*pm).empty());
+    ASSERT_TRUE(RemoveDirectoryA(folder->name()));
+    ASSERT_EQ(folder->ListSubFolders(*pm), 1);
+    EXPECT_TRUE(ReadAllLines(*pm).empty());
+}
+
+TEST_F(ShellFolderTest, ASubFolderListingLargerThanTheInfoBufferEndsOnAWholeLine) {
+    ProgramFolder* folder = Open("Many", 1);
+    ASSERT_NE(folder, nullptr);
+    std::string dir = folder->name();
+    // 60 names of 100 characters: 6120 bytes of lines for a 5120-byte buffer.
+    for (int i = 0; i < 60; ++i) {
+        char name[8];
+        snprintf(name, sizeof name, "%02d", i);
+        MakeDirectory(dir + "\\" + name + std::string(98, 'n'));
+    }
+    ASSERT_EQ(folder->ListSubFolders(*pm), 1);
+    std::vector<std::string> lines = ReadAllLines(*pm);
+    EXPECT_EQ(lines.size(), 50u) << "(100 + 2) * 50 + 1 <= 5120 < (100 + 2) * 51 + 1";
+    for (const std::string& line : lines) EXPECT_EQ(line.size(), 100u);
+}
+
+TEST_F(ShellFolderTest, EntriesWhosePathsExceedMaxPathAreSkippedNotOverrun) {
+    // A folder path of 230 characters: its entries' paths overflow 260 bytes
+    // when their names are longer than 28 characters.
+    std::string name(230 - roots.programs.size() - 1, 'd');
+    ProgramFolder* folder = Open(name.c_str(), 1);
+    ASSERT_NE(folder, nullptr);
+    std::string dir = folder->name();
+    ASSERT_EQ(dir.size(), 230u);
+    ASSERT_TRUE(DirectoryExists(dir));
+    ShortcutFields fields;
+    fields.target = "C:\\windows\\notepad.exe";
+    fields.description = "short";
+    shelltest::WriteShortcut(dir + "\\s.lnk", fields);
+    // The link object will not save there; any file matching *.lnk will do.
+    std::string longEntry = dir + "\\" + std::string(28, 'l') + ".lnk";
+    std::wstring wideLong = L"\\\\?\\" + std::wstring(longEntry.begin(), longEntry.end());
+    HANDLE h = CreateFileW(wideLong.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
+    CloseHandle(h);
+    ASSERT_EQ(folder->ListItems(*pm), 1);
+    std::vector<std::string> lines = ReadAllLines(*pm);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(0, 8), "\"short\",");
+
+    // Delete cannot name the long entry, so it keeps it and the directory.
+    EXPECT_EQ(folder->Delete(*pm), 0);
+    delete folder;
+    EXPECT_TRUE(DirectoryExists(dir));
+    EXPECT_FALSE(FileExists(dir + "\\s.lnk"));
+}
+
+TEST_F(ShellFolderTest, CreateFolderPathWalksPastLevelsThatExistAlready) {
+    MakeDirectory(roots.programs + "\\Have");
+    NotifyCounter notes;
+    CreateFolderPath((roots.programs + "\\Have\\Want\\More").c_str(), 2);
+    EXPECT_TRUE(DirectoryExists(roots.programs + "\\Have\\Want\\More"));
+    EXPECT_EQ(notes.Count(SHCNE_MKDIR), 2);
+    // A path too long for the 512-byte working buffer stops being made there.
+    std::string deep = roots.programs + "\\Deep";
+    for (int i = 0; i < 60; ++i) deep += "\\level";
+    CreateFolderPath(deep.c_str(), 2);
+    EXPECT_TRUE(DirectoryExists(roots.programs + "\\Deep\\level"));
+    EXPECT_FALSE(DirectoryExists(deep));
+}
+
+}  // namespace
