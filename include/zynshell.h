@@ -90,6 +90,7 @@ _Static_assert(sizeof(ZynProgramItem) == 44, "ZynProgramItem is binary interface
 #define ZYN_ERR_BUFFER_TOO_SMALL 10 /* ZynPMReadInfo: the line did not fit; it is skipped */
 #define ZYN_ERR_BAD_SHOW_COMMAND 11 /* a show command outside 1 to 8 */
 #define ZYN_ERR_LINK_ON_DDE 12     /* folder shortcuts need the shell, not Program Manager */
+#define ZYN_ERR_BAD_ITEM_NAME 13   /* no shortcut file name or path can be formed for the item */
 
 /* The program manager. forceDde nonzero asks for Program Manager (DDE) on
  * every platform. Null when no backend could be set up. */
