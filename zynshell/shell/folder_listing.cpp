@@ -34,6 +34,10 @@ void FormatItemLine(ShellProgramManager& pm, const char* path, char* line, size_
     WORD hotkey = 0;
     int showCmd = SW_SHOWNORMAL;
 
+    // Wine's link object keeps the show command it held before Load instead
+    // of taking the file's, so the previous shortcut's would be reported;
+    // the default is the honest answer there, and elsewhere Load replaces it.
+    pm.shellLink()->SetShowCmd(SW_SHOWNORMAL);
     WCHAR widePath[MAX_PATH];
     bool loaded = MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) > 0 &&
                   SUCCEEDED(pm.persistFile()->Load(widePath, STGM_READ));

@@ -190,6 +190,19 @@ TEST_F(ShortcutItemTest, NothingOfAPreviousShortcutLeaksIntoTheNext) {
     ExpectFields("Plain.lnk", want);
 }
 
+TEST_F(ShortcutItemTest, AListingNeverReportsThePreviousShortcutsShowCommand) {
+    ProgramFolder* other = pm->OpenFolder("Other", 2, 1);
+    ASSERT_NE(other, nullptr);
+    shelltest::WriteShortcut(std::string(other->name()) + "\\normal.lnk", Fields(kNotepad));
+    ProgramItem minimised = Item(0x02 | 0x40, kNotepad);
+    minimised.name = "Min";
+    ASSERT_EQ(folder->AddItem(*pm, minimised), 1);  // the link object now holds 6
+    ASSERT_EQ(other->ListItems(*pm), 1);
+    std::vector<std::string> lines = ReadAllLines(*pm);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(lines[0].size() - 2), ",0");
+}
+
 TEST_F(ShortcutItemTest, TheListingShowsExactlyTheAddedItems) {
     ProgramItem a = Item(0x02 | 0x04 | 0x20 | 0x40, kNotepad);
     a.name = "Editor";

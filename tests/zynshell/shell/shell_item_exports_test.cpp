@@ -1,0 +1,173 @@
+// The item exports of zynshell.dll on the shell backend (run as Windows NT
+// 4.0 and as Windows 95): items added with ZynAddItem / ZynAddItemEx are read
+// back through a fresh link object of the test's own, listed, replaced and
+// deleted; folder shortcuts come and go with ZynAddLinkToFolder /
+// ZynDeleteLinkToFolder. Works in the prefix's real Start menu, in folders
+// with unique names that set-up and tear-down remove.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell_test_env.h"
+#include "zynshell.h"
+
+using shelltest::DirectoryExists;
+using shelltest::FileExists;
+using shelltest::ReadShortcut;
+using shelltest::RemoveTree;
+
+namespace {
+
+bool IsNt() { return (GetVersion() & 0x80000000u) == 0; }
+
+std::string ShellFolder(const char* value, HKEY hive) {
+    char path[2048] = "";
+    DWORD cb = sizeof path - 1;
+    RegGetValueA(hive, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                 value, RRF_RT_REG_SZ, nullptr, path, &cb);
+    return path;
+}
+
+class ShellItemExports : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        name = "ZynItems" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount());
+        programs = ShellFolder("Programs", HKEY_CURRENT_USER);
+        desktop = ShellFolder("Desktop", HKEY_CURRENT_USER);
+        ASSERT_FALSE(programs.empty());
+        dir = programs + "\\" + name;
+        CleanUp();
+        pm = ZynPMInit(0);
+        ASSERT_NE(pm, nullptr);
+        folder = ZynCreateFolder(pm, name.c_str(), ZYN_FOLDER_PROGRAMS);
+        ASSERT_NE(folder, nullptr);
+        ASSERT_TRUE(DirectoryExists(dir));
+    }
+    void TearDown() override {
+        if (pm) ZynPMUninit(pm);
+        CleanUp();
+        CoUninitialize();
+    }
+    void CleanUp() {
+        RemoveTree(dir);
+        RemoveTree(desktop + "\\" + name + ".lnk");
+        RemoveTree(programs + "\\" + name + ".lnk");
+        if (IsNt()) RemoveTree(ShellFolder("Common Programs", HKEY_LOCAL_MACHINE) + "\\" + name);
+    }
+    std::vector<std::string> Listing() {
+        std::vector<std::string> lines;
+        EXPECT_EQ(ZynListFolderItems(pm, folder), 1);
+        char line[600];
+        while (ZynPMReadInfo(pm, line, sizeof line)) lines.push_back(line);
+        return lines;
+    }
+    std::string name, programs, desktop, dir;
+    ZYNPM pm = nullptr;
+    ZYNFOLDER folder = nullptr;
+};
+
+TEST_F(ShellItemExports, ZynAddItemWritesEveryGivenFieldAndTheListingShowsIt) {
+    ASSERT_EQ(ZynAddItem(pm, folder, 0x7F, "C:\\windows\\notepad.exe", "/a b", "Editor",
+                         "C:\\windows\\regedit.exe", 4, 10, 20, "C:\\windows",
+                         0x12340641 /* only the low 16 bits count */, 1), 1);
+    auto f = ReadShortcut(dir + "\\Editor.lnk");
+    EXPECT_EQ(f.target, "C:\\windows\\notepad.exe");
+    EXPECT_EQ(f.description, "Editor");
+    EXPECT_EQ(f.arguments, "/a b");
+    EXPECT_EQ(f.workingDirectory, "C:\\windows");
+    EXPECT_EQ(f.iconPath, "C:\\windows\\regedit.exe");
+    EXPECT_EQ(f.iconIndex, 4);
+    EXPECT_EQ(f.hotkey, 0x0641);
+    EXPECT_EQ(f.storedShowCmd, SW_MINIMIZE);
+    std::string minimized = f.showCmd == SW_MINIMIZE ? "1" : "0";  // Wine's Load reports 1
+    EXPECT_EQ(Listing(), std::vector<std::string>{
+                             "\"Editor\",\"C:\\windows\\notepad.exe\",C:\\windows,"
+                             "C:\\windows\\regedit.exe,0,0,4,1601," + minimized});
+}
+
+TEST_F(ShellItemExports, ZynAddItemExRefusesNamesThatCannotBeFileNames) {
+    ZynProgramItem item = {};
+    item.flags = ZYN_ITEM_NAME;
+    item.command = "C:\\windows\\notepad.exe";
+    item.name = "What?";
+    EXPECT_EQ(ZynAddItemEx(pm, folder, &item), 0);
+    EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_BAD_ITEM_NAME);
+    std::string tooLong(300, 'x');
+    item.name = tooLong.c_str();
+    EXPECT_EQ(ZynAddItemEx(pm, folder, &item), 0);
+    EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_BAD_ITEM_NAME);
+    item.name = "Fine";
+    EXPECT_EQ(ZynAddItemEx(pm, folder, &item), 1);
+    EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_BAD_ITEM_NAME) << "success never resets it";
+    EXPECT_EQ(Listing().size(), 1u);
+}
+
+TEST_F(ShellItemExports, ReplaceThenAddSwapsAnItemAndDeleteIgnoresCase) {
+    ZynProgramItem item = {};
+    item.flags = ZYN_ITEM_NAME | ZYN_ITEM_ARGUMENTS;
+    item.command = "C:\\windows\\notepad.exe";
+    item.name = "Tool";
+    item.arguments = "old";
+    ASSERT_EQ(ZynAddItemEx(pm, folder, &item), 1);
+    EXPECT_EQ(ZynReplaceItem(pm, folder, "TOOL"), 1);
+    EXPECT_FALSE(FileExists(dir + "\\Tool.lnk"));
+    item.flags = ZYN_ITEM_NAME;
+    item.command = "C:\\windows\\regedit.exe";
+    ASSERT_EQ(ZynAddItemEx(pm, folder, &item), 1);
+    auto f = ReadShortcut(dir + "\\Tool.lnk");
+    EXPECT_EQ(f.target, "C:\\windows\\regedit.exe");
+    EXPECT_EQ(f.arguments, "") << "nothing of the old item is carried over";
+    EXPECT_EQ(ZynDeleteItem(pm, folder, "tool"), 1);
+    EXPECT_EQ(ZynDeleteItem(pm, folder, "tool"), 1) << "a missing item is no failure";
+    EXPECT_TRUE(Listing().empty());
+    EXPECT_EQ(ZynPMGetLastError(pm), 0);
+}
+
+TEST_F(ShellItemExports, FolderLinksGoToTheDesktopOrProgramsRoot) {
+    const std::string onDesktop = desktop + "\\" + name + ".lnk";
+    const std::string inPrograms = programs + "\\" + name + ".lnk";
+    EXPECT_EQ(ZynAddLinkToFolder(pm, folder, ZYN_FOLDER_PROGRAMS, nullptr, 0), 0) << "no link bit";
+    EXPECT_EQ(ZynPMGetLastError(pm), 0);
+
+    const int32_t both = ZYN_FOLDER_PROGRAMS | ZYN_FOLDER_DESKTOP_LINK | ZYN_FOLDER_PROGRAMS_LINK;
+    ASSERT_EQ(ZynAddLinkToFolder(pm, folder, both, "C:\\windows\\regedit.exe", 3), 1);
+    ASSERT_TRUE(FileExists(onDesktop));
+    EXPECT_FALSE(FileExists(inPrograms));
+    auto f = ReadShortcut(onDesktop);
+    EXPECT_EQ(f.target, dir);
+    EXPECT_EQ(f.description, name);
+    EXPECT_EQ(f.iconPath, "C:\\windows\\regedit.exe");
+    EXPECT_EQ(f.iconIndex, 3);
+    EXPECT_EQ(ZynDeleteLinkToFolder(pm, folder, both), 1);
+    EXPECT_FALSE(FileExists(onDesktop));
+
+    ASSERT_EQ(ZynAddLinkToFolder(pm, folder, ZYN_FOLDER_PROGRAMS_LINK, nullptr, 0), 1);
+    ASSERT_TRUE(FileExists(inPrograms));
+    EXPECT_EQ(ReadShortcut(inPrograms).iconPath, "");
+    EXPECT_EQ(ZynDeleteLinkToFolder(pm, folder, ZYN_FOLDER_PROGRAMS_LINK), 1);
+    EXPECT_FALSE(FileExists(inPrograms));
+}
+
+TEST_F(ShellItemExports, CommonFoldersExistOnlyOnWindowsNt) {
+    const int32_t common = ZYN_FOLDER_PROGRAMS | ZYN_FOLDER_COMMON;
+    ZYNFOLDER shared = ZynCreateFolder(pm, name.c_str(), common);
+    if (!IsNt()) {
+        EXPECT_EQ(shared, nullptr);
+        return;
+    }
+    ASSERT_NE(shared, nullptr);
+    ASSERT_NE(shared, folder) << "another root, another directory";
+    std::string sharedDir = ShellFolder("Common Programs", HKEY_LOCAL_MACHINE) + "\\" + name;
+    EXPECT_TRUE(DirectoryExists(sharedDir));
+    EXPECT_EQ(ZynAddItem(pm, shared, 0, "C:\\windows\\notepad.exe", nullptr, nullptr, nullptr, 0,
+                         0, 0, nullptr, 0, 0), 1);
+    EXPECT_TRUE(FileExists(sharedDir + "\\notepad.lnk"));
+    EXPECT_EQ(ZynDeleteFolder(pm, shared), 1);
+    EXPECT_FALSE(DirectoryExists(sharedDir));
+}
+
+}  // namespace
