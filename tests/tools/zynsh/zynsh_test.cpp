@@ -122,6 +122,29 @@ TEST_F(ZynshRun, FailureStopsTheRunAndShowsTheCode) {
     EXPECT_NE(r.output.find("11 show command"), std::string::npos) << r.output;
 }
 
+TEST_F(ZynshRun, ScriptFileOneCommandPerLine) {
+    char dir[MAX_PATH], path[MAX_PATH];
+    ASSERT_NE(GetTempPathA(sizeof dir, dir), 0u);
+    ASSERT_NE(GetTempFileNameA(dir, "zsh", 0, path), 0u);
+    zyn::ScopeExit removeScript([&] { DeleteFileA(path); });
+    {
+        zyn::UniqueFile file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_TRUE(file);
+        const std::string script =
+            "# nested groups\r\n"
+            "create \"ZynshTest\\Level One\\Level Two\" programs\n"
+            "\n"
+            "list-folders \"ZynshTest\\Level One\" programs\n"
+            "get ZynshTest programs";  // no line end on the last line
+        DWORD written;
+        ASSERT_TRUE(WriteFile(file.get(), script.data(), static_cast<DWORD>(script.size()), &written, nullptr));
+    }
+    RunResult r = RunZynsh(std::string("--script \"") + path + "\"");
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_NE(r.output.find("Level Two\r\n"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("found"), std::string::npos) << r.output;
+}
+
 TEST_F(ZynshRun, UsageErrorsAndMissingFolders) {
     EXPECT_EQ(RunZynsh("get ZynshTest nowhere").exitCode, 2u);
     EXPECT_EQ(RunZynsh("frobnicate").exitCode, 2u);

@@ -23,8 +23,11 @@ using zyntest::ZynDll;
 #define EXPECT_SAME_FIELD(field)                                          \
     EXPECT_EQ(offsetof(ZynProgramItem, field), offsetof(zynshell::ProgramItem, field))
 
+extern "C" size_t ZynProgramItemSizeInC(void);
+
 TEST(ItemRecord, PublicAndInternalLayoutsAgree) {
     EXPECT_EQ(sizeof(ZynProgramItem), sizeof(zynshell::ProgramItem));
+    EXPECT_EQ(ZynProgramItemSizeInC(), sizeof(zynshell::ProgramItem));
     EXPECT_SAME_FIELD(flags);
     EXPECT_SAME_FIELD(command);
     EXPECT_SAME_FIELD(arguments);
@@ -251,6 +254,36 @@ TEST_F(ShellExports, LinkRefusedWithoutLinkBitAndForOverlongFolderName) {
     EXPECT_EQ(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(dll.ZynDeleteLinkToFolder(pm, deep, ZYN_FOLDER_DESKTOP_LINK), 0);
     dll.ZynReleaseFolder(pm, deep);
+}
+
+TEST_F(ShellExports, CreateWithDesktopLinkMakesAShortcutThatDeleteLinkRemoves) {
+    const std::string link = std::string(Object(pm).desktop) + "\\Linked.lnk";
+    DeleteFileA(link.c_str());
+    const std::string name = std::string(kTestFolder) + "\\Linked";
+    ZYNFOLDER folder = dll.ZynCreateFolderEx(pm, name.c_str(), ZYN_FOLDER_PROGRAMS | ZYN_FOLDER_DESKTOP_LINK,
+                                             "C:\\windows\\notepad.exe", 1);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_TRUE(IsDirectory(testRoot + "\\Linked"));
+    EXPECT_NE(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    ZYNFOLDER desktop = dll.ZynGetFolderHandle(pm, nullptr, ZYN_FOLDER_DESKTOP);
+    ASSERT_NE(desktop, nullptr);
+    ASSERT_EQ(dll.ZynListFolderItems(pm, desktop), 1);
+    bool listed = false;
+    for (const std::string& line : ReadAll()) {
+        if (line.rfind("\"Linked\",", 0) == 0) {
+            listed = true;
+            EXPECT_NE(line.find(testRoot + "\\Linked"), std::string::npos) << line;
+            EXPECT_NE(line.find(",1,"), std::string::npos) << "icon index: " << line;
+        }
+    }
+    EXPECT_TRUE(listed);
+
+    EXPECT_EQ(dll.ZynDeleteLinkToFolder(pm, folder, ZYN_FOLDER_DESKTOP_LINK), 1);
+    EXPECT_EQ(GetFileAttributesA(link.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(IsDirectory(testRoot + "\\Linked"));  // only the shortcut went
+    dll.ZynReleaseFolder(pm, desktop);
+    dll.ZynReleaseFolder(pm, folder);
 }
 
 TEST_F(ShellExports, HandlesLeftOpenAtUninitGoWithTheObject) {
