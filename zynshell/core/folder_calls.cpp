@@ -115,6 +115,18 @@ ProgramFolder* CreateFolderOrThrow(ProgramManager& pm, const char* name, int32_t
     return folder;
 }
 
+// The plain forwarders share one shape: a handle is needed, and nothing the
+// backend throws gets out.
+template <typename Op>
+int Forward(ProgramManager* pm, ProgramFolder* folder, Op op) noexcept {
+    if (!pm || !folder) return 0;
+    try {
+        return op(*pm, *folder);
+    } catch (...) {
+        return 0;
+    }
+}
+
 }  // namespace
 
 ProgramItem MakeProgramItem(uint32_t flags, const char* command, const char* arguments,
@@ -167,18 +179,6 @@ int DeleteFolder(ProgramManager* pm, ProgramFolder* folder) noexcept {
     pm->openFolders.Remove(folder);
     delete folder;
     return result;
-}
-
-// The plain forwarders share one shape: a handle is needed, and nothing the
-// backend throws gets out.
-template <typename Op>
-int Forward(ProgramManager* pm, ProgramFolder* folder, Op op) noexcept {
-    if (!pm || !folder) return 0;
-    try {
-        return op(*pm, *folder);
-    } catch (...) {
-        return 0;
-    }
 }
 
 int UpdateFolder(ProgramManager* pm, ProgramFolder* folder) noexcept {

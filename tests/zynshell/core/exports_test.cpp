@@ -206,6 +206,22 @@ TEST_F(ShellExports, ItemIsListedAndLongLineNeedsABigEnoughBuffer) {
     dll.ZynReleaseFolder(pm, folder);
 }
 
+TEST_F(ShellExports, ListingLargerThanTheInfoBufferEndsWithAWholeLine) {
+    ASSERT_TRUE(CreateDirectoryA(testRoot.c_str(), nullptr));
+    for (int i = 0; i < 60; ++i) {  // 60 lines of 102 bytes: more than 5120
+        char name[8];
+        snprintf(name, sizeof name, "%02d", i);
+        ASSERT_TRUE(CreateDirectoryA((testRoot + "\\" + name + std::string(98, 'd')).c_str(), nullptr));
+    }
+    ZYNFOLDER folder = dll.ZynGetFolderHandle(pm, kTestFolder, ZYN_FOLDER_PROGRAMS);
+    ASSERT_NE(folder, nullptr);
+    ASSERT_EQ(dll.ZynListSubFolders(pm, folder), 1);
+    const std::vector<std::string> lines = ReadAll();
+    EXPECT_EQ(lines.size(), static_cast<size_t>((zynshell::kInfoBufferSize - 1) / 102));
+    for (const std::string& line : lines) EXPECT_EQ(line.size(), 100u) << line;
+    dll.ZynReleaseFolder(pm, folder);
+}
+
 TEST_F(ShellExports, LastErrorSurvivesLaterSuccess) {
     ZYNFOLDER folder = dll.ZynCreateFolder(pm, kTestFolder, ZYN_FOLDER_PROGRAMS);
     ASSERT_NE(folder, nullptr);
