@@ -2,15 +2,11 @@
 // the last error and info text as the caller sees them.
 #include <new>
 
-#if __has_include("shell/shell_program_manager.h")
-#include "shell/shell_program_manager.h"
-#define ZYN_HAVE_SHELL_BACKEND 1
-#endif
-
 #include "dde/dde_backend.h"
 #include "dde/dde_object_list.h"
 #include "library_api.h"
 #include "platform.h"
+#include "shell/shell_program_manager.h"
 
 namespace zynshell {
 
@@ -34,16 +30,11 @@ ProgramManager* OpenDdeProgramManager(const Platform& platform) {
 }
 
 ProgramManager* OpenShellProgramManager(const Platform& platform) {
-#ifdef ZYN_HAVE_SHELL_BACKEND
     try {
         return new ShellProgramManager(static_cast<int16_t>(platform.ntFlag), platform.kind);
     } catch (const ZynException&) {
-        return nullptr;
+        return nullptr;  // the constructor has released what it had acquired
     }
-#else
-    (void)platform;
-    return nullptr;
-#endif
 }
 
 }  // namespace
