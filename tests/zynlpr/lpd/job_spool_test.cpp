@@ -9,6 +9,7 @@
 #include <winspool.h>
 
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -251,6 +252,40 @@ TEST_F(JobSpoolTest, AFailingDiskWriteFailsWithItsOwnErrorAtOnce) {
     EXPECT_FALSE(LprGetPrinterDataFromPort(port, 0, nullptr, nullptr, 0, nullptr, 0, &read));
     EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
     ASSERT_TRUE(LprEndDocPort(port));
+}
+
+TEST_F(JobSpoolTest, WithoutATemporaryDirectoryTheSpoolFileGoesWhereADirectoryExists) {
+    LprPort* port = OpenTestPort("ZYN_JobNoTemp");
+    ASSERT_NE(nullptr, port);
+    char tmp[MAX_PATH];
+    GetTempPathA(sizeof tmp, tmp);
+    std::string programDir = std::string(tmp) + "zynjob_tolv";
+    CreateDirectoryA(programDir.c_str(), nullptr);
+    char savedProgram[260];
+    strcpy(savedProgram, g_module.programPath);
+    snprintf(g_module.programPath, sizeof g_module.programPath, "%s\\TOLV.EXE", programDir.c_str());
+    // A TMP too long for GetTempPathA's 260-character buffer makes it fail.
+    char savedTmp[1024] = {}, savedTemp[1024] = {};
+    GetEnvironmentVariableA("TMP", savedTmp, sizeof savedTmp);
+    GetEnvironmentVariableA("TEMP", savedTemp, sizeof savedTemp);
+    std::string longTmp = "C:\\" + std::string(300, 't');
+    SetEnvironmentVariableA("TMP", longTmp.c_str());
+    SetEnvironmentVariableA("TEMP", longTmp.c_str());
+    char probe[260];
+    DWORD n = GetTempPathA(sizeof probe, probe);
+    BOOL started = Start(port, L"notemp");
+    std::string spool = started ? port->spoolFileName : "";
+    SetEnvironmentVariableA("TMP", savedTmp[0] ? savedTmp : nullptr);
+    SetEnvironmentVariableA("TEMP", savedTemp[0] ? savedTemp : nullptr);
+    strcpy(g_module.programPath, savedProgram);
+    EXPECT_TRUE(n == 0 || n >= sizeof probe) << "GetTempPathA did not fail; the fallback went untested";
+    ASSERT_TRUE(started) << GetLastError();
+    EXPECT_EQ(0, _strnicmp(spool.c_str(), (programDir + "\\").c_str(), programDir.size() + 1)) << spool;
+    DWORD written;
+    Write(port, "x", &written);
+    ASSERT_TRUE(LprEndDocPort(port));
+    EXPECT_EQ(-1, FileSize(spool.c_str()));
+    RemoveDirectoryA(programDir.c_str());
 }
 
 // A client window of class "lpr frame" on a thread of its own.
