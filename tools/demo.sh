@@ -46,3 +46,47 @@ echo "-- clean up: ZynDeleteLinkToFolder, ZynDeleteFolder"
 zynsh delete-link "$group" programs desktop-link \; delete-folder "$group" programs \; \
       get "$group" programs || true
 # =================== end of zynshell section ===================
+
+# ===================== ZYNLPR: print monitor =====================
+# lprinstall puts the monitor into the prefix's registry (Driver, LPR_Path)
+# and adds a port pointing at an LPD server on loopback (lpd_receiver.py);
+# lprhost stands in for the NT spooler (which under Wine loads no monitors):
+# it loads ZYNLPR.DLL through the Driver value, calls InitializeMonitorEx,
+# lists the ports and prints a file with OpenPort, StartDocPort, WritePort
+# in blocks and EndDocPort. The server must receive the file byte for byte.
+echo
+echo "== ZYNLPR: printing a file through an LPR port =="
+lpr_addr=127.0.0.77
+lpr_out=$build/demo-lpd
+rm -rf "$lpr_out"
+mkdir -p "$lpr_out"
+python3 "$top/tools/lpd_receiver.py" --address $lpr_addr --out "$lpr_out" --jobs 1 --timeout 60 &
+lpr_server=$!
+sleep 1
+winbin="Z:${bin//\//\\}"
+run "$bin/lprinstall.exe" uninstall
+run "$bin/lprinstall.exe" monitor "$winbin\\ZYNLPR.DLL" --lpr-path 'C:\Tolv'
+run "$bin/lprinstall.exe" port ZYN_LPRPort0 --host $lpr_addr --queue raw
+run "$bin/lprinstall.exe" port ZYN_LPRPort1 --host printhost --queue lp --lpq 0
+echo "-- EnumPorts through the monitor's table (levels 1 and 2):"
+run "$bin/lprhost.exe" list
+# Text and every byte value, larger than one block.
+sample=$lpr_out/sample.bin
+{ echo "ZYNLPR demo page"; for i in $(seq 1 300); do echo "line $i of the demo document"; done
+  python3 -c 'import sys; sys.stdout.buffer.write(bytes(range(256)) * 40)'; } > "$sample"
+echo "-- print $(stat -c %s "$sample") bytes through ZYN_LPRPort0 in 4096-byte blocks:"
+timeout 90 "$top/tools/wine-run.sh" "$prefix" "$bin/lprhost.exe" print ZYN_LPRPort0 "Z:${sample//\//\\}" \
+  --doc "demo document.txt" --job 42 --block 4096
+wait $lpr_server
+echo "-- the server's data file against the printed file:"
+if cmp "$sample" "$lpr_out/job1.data"; then
+  echo "identical: $(stat -c %s "$lpr_out/job1.data") bytes received byte for byte"
+else
+  echo "MISMATCH"; exit 1
+fi
+echo "-- the control file the monitor sent:"
+tr -d '\r' < "$lpr_out/job1.control" | cat -A | sed 's/\$$//'
+echo "-- no spool file left behind in the prefix's temp folder:"
+ls "$prefix"/drive_c/users/*/Temp/lpr*.tmp 2>/dev/null || echo "(none)"
+run "$bin/lprinstall.exe" uninstall
+# =================== end of print-monitor section ===================
