@@ -20,7 +20,7 @@ namespace zynshell {
 
 namespace {
 
-char* DuplicateString(const char* s) {
+char* CopyString(const char* s) {
     size_t n = strlen(s) + 1;
     char* copy = new (std::nothrow) char[n];
     if (copy) memcpy(copy, s, n);
@@ -31,7 +31,7 @@ char* DuplicateString(const char* s) {
 void ReadRoot(const char* keyPath, const char* valueName, int machineWide, char** root) {
     char value[kFolderPathSize];
     if (ReadShellFolder(valueName, value, sizeof value, machineWide, keyPath))
-        *root = DuplicateString(value);
+        *root = CopyString(value);
 }
 
 void FreeString(char*& s) {

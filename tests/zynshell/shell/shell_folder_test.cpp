@@ -157,6 +157,69 @@ TEST_F(ShellFolderTest, DeleteMinimisesTheFoldersWindowsFoundByPathOrName) {
     }
 }
 
+// A top-level window on a thread of its own, which pumps messages or, when
+// hung, sleeps for hangMs first.
+class WindowThread {
+public:
+    WindowThread(const std::string& title, DWORD hangMs) : title_(title), hangMs_(hangMs) {
+        ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, &threadId_);
+        WaitForSingleObject(ready_, 10000);
+    }
+    ~WindowThread() {
+        PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 20000);
+        CloseHandle(thread_);
+        CloseHandle(ready_);
+    }
+    HWND window() const { return window_; }
+
+private:
+    static DWORD WINAPI Run(void* param) {
+        auto* self = static_cast<WindowThread*>(param);
+        self->window_ = CreateWindowExA(0, "STATIC", self->title_.c_str(),
+                                        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                        nullptr, nullptr, nullptr);
+        SetEvent(self->ready_);
+        if (self->hangMs_) Sleep(self->hangMs_);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+        DestroyWindow(self->window_);
+        return 0;
+    }
+    std::string title_;
+    DWORD hangMs_;
+    HANDLE ready_ = nullptr;
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    HWND window_ = nullptr;
+};
+
+TEST_F(ShellFolderTest, AFolderWindowOfAnotherThreadIsMinimisedToo) {
+    WindowThread other("Elsewhere", 0);
+    ASSERT_NE(other.window(), nullptr);
+    ProgramFolder* folder = Open("Elsewhere", 1);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(folder->Delete(*pm), 1);
+    delete folder;
+    DWORD start = GetTickCount();
+    while (!IsIconic(other.window()) && GetTickCount() - start < 5000) Sleep(20);
+    EXPECT_TRUE(IsIconic(other.window()));
+}
+
+TEST_F(ShellFolderTest, AHungWindowDoesNotHoldUpDelete) {
+    WindowThread hung("Some hung window", 4000);
+    ASSERT_NE(hung.window(), nullptr);
+    ProgramFolder* folder = Open("Busy", 1);
+    ASSERT_NE(folder, nullptr);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(folder->Delete(*pm), 1);
+    DWORD elapsed = GetTickCount() - start;
+    delete folder;
+    EXPECT_LT(elapsed, 2000u) << "one unanswered title read of half a second";
+    EXPECT_FALSE(DirectoryExists(roots.programs + "\\Busy"));
+}
+
 TEST_F(ShellFolderTest, ShowTakesOnlyShowCommandsOneToEight) {
     ProgramFolder* folder = Open("Shown", 1);
     ASSERT_NE(folder, nullptr);

@@ -103,6 +103,38 @@ TEST_F(ShellProgramManagerTest, TwoObjectsOnOneThreadEachHaveTheirOwnLinkObject)
     EXPECT_EQ(link->SetDescription("still alive"), S_OK);
 }
 
+TEST_F(ShellProgramManagerTest, AThreadInTheMultithreadedApartmentKeepsItsComInitialisation) {
+    // CoInitialize there answers RPC_E_CHANGED_MODE; pairing that with a
+    // CoUninitialize would take away the thread's own initialisation.
+    struct Outcome {
+        const char* keyPath;
+        bool built = false;
+        HRESULT afterwards = E_FAIL;
+    } outcome{roots.keyPath.c_str()};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* param) -> DWORD {
+            auto* o = static_cast<Outcome*>(param);
+            if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
+            try {
+                ShellProgramManager pm(1, 3, o->keyPath);
+                o->built = pm.shellLink() != nullptr;
+            } catch (const ZynException&) {
+            }
+            // S_FALSE: still initialised by the call above; S_OK: it was undone.
+            o->afterwards = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            if (SUCCEEDED(o->afterwards)) CoUninitialize();
+            CoUninitialize();
+            return 0;
+        },
+        &outcome, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    EXPECT_TRUE(outcome.built);
+    EXPECT_EQ(outcome.afterwards, S_FALSE);
+}
+
 TEST_F(ShellProgramManagerTest, ResolvesTypeAndNameToADirectoryPath) {
     auto pm = Make(1);
     const int32_t common = static_cast<int32_t>(kTypeCommon);
