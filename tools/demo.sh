@@ -42,7 +42,7 @@ echo "-- shortcut to the group on the desktop:"
 zynsh list-items - desktop | grep -F "$group" || echo "(none)"
 echo "-- a failing call reports the library's error code:"
 zynsh show "$group" programs 9 || true
-echo "-- clean up: ZynDeleteLinkToFolder, ZynDeleteFolder"
+echo "-- clean up (ZynDeleteLinkToFolder, ZynDeleteFolder), then look the group up again:"
 zynsh delete-link "$group" programs desktop-link \; delete-folder "$group" programs \; \
       get "$group" programs || true
 # =================== end of zynshell section ===================
