@@ -40,9 +40,11 @@ bool StartModule(HINSTANCE stringsModule) {
     CutAfterLastBackslash(buffer);
 
     // An empty directory leaves the bare name, found along the search path.
+    // A directory too long for the path is refused rather than shortened,
+    // which would load a module from some other place.
     char nlsPath[260 + 16];
-    zyn::BoundedFormat(nlsPath, sizeof nlsPath, "%szynlpr.nls", buffer);
-    g_module.messageModule = LoadLibraryA(nlsPath);
+    if (zyn::BoundedFormat(nlsPath, sizeof nlsPath, "%szynlpr.nls", buffer))
+        g_module.messageModule = LoadLibraryA(nlsPath);
     if (!g_module.messageModule) {
         MessageBoxA(nullptr, "Can't Load Resources... ", "Tolvane", MB_ICONERROR);
         return false;

@@ -45,11 +45,7 @@ DWORD EnumPortsLocked(DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed
     ReloadPorts();
 
     size_t sum = 0;
-    DWORD count = 0;
-    for (LprPort* p = FirstPort(); p; p = p->next) {
-        sum += NeededFor(p, level);
-        ++count;
-    }
+    for (LprPort* p = FirstPort(); p; p = p->next) sum += NeededFor(p, level);
     if (sum > MAXDWORD) return ERROR_ARITHMETIC_OVERFLOW;
     *needed = static_cast<DWORD>(sum);
     if (bufferSize < sum) return ERROR_INSUFFICIENT_BUFFER;
@@ -73,7 +69,6 @@ DWORD EnumPortsLocked(DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed
         }
         ++*returned;
     }
-    (void)count;
     return ERROR_SUCCESS;
 }
 

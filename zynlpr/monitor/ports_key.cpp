@@ -33,12 +33,8 @@ void EnumRegistryPorts(void (*fn)(void* ctx, const char* name, const char* descr
         char name[100] = {};
         LONG rc = RegEnumKeyA(ports.get(), index, name, sizeof name);
         if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS) {
-            // A name too long for the buffer, or a key that vanished. Stop
-            // after a bound so an enumeration that never ends can't hang us.
-            if (index > 100000) break;
-            continue;
-        }
+        // A name too long for the buffer, or a key that vanished meanwhile.
+        if (rc != ERROR_SUCCESS) continue;
         name[sizeof name - 1] = '\0';
         if (!HasPortPrefix(name)) continue;
 

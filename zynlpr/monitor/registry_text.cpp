@@ -12,7 +12,7 @@ bool ReadRegText(HKEY key, const char* name, char* buf, DWORD cb) {
     DWORD type = 0;
     DWORD cbData = cb - 1;
     LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &cbData);
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || cbData > cb - 1) {
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
         buf[0] = '\0';
         return false;
     }

@@ -186,6 +186,40 @@ TEST(MessageTable, PreloadedTextsAndTheFallback) {
     for (UINT id = 8000; id <= 8013; ++id) EXPECT_STRNE("", MessageText(id)) << id;
 }
 
+// Texts with an argument carry exactly the placeholder their caller formats.
+TEST(MessageModule, PlaceholdersAndDialogTemplates) {
+    HMODULE nls = LoadLibraryA((ExeDir() + "zynlpr.nls").c_str());
+    ASSERT_NE(nullptr, nls);
+    struct { UINT id; const char* placeholder; } args[] = {
+        {8003, "%s"}, {8015, "%s"}, {8016, "%d"}, {8019, "%d"}, {8022, "%s"}, {8023, "%s"},
+        {8025, "%d"}, {8026, "%d"}, {8028, "%d"}, {8029, "%d"}, {8030, "%d"}};
+    for (auto& a : args) {
+        char text[260] = {};
+        ASSERT_GT(LoadStringA(nls, a.id, text, sizeof text), 0) << a.id;
+        const char* first = strchr(text, '%');
+        ASSERT_NE(nullptr, first) << a.id;
+        EXPECT_EQ(0, strncmp(first, a.placeholder, 2)) << a.id << ": " << text;
+        EXPECT_EQ(nullptr, strchr(first + 1, '%')) << a.id << ": " << text;
+    }
+    for (UINT id : {503u, 8014u, 8017u, 8018u, 8020u, 8021u, 8024u, 8027u, 8031u, 8125u, 8126u}) {
+        char text[260] = {};
+        EXPECT_GT(LoadStringA(nls, id, text, sizeof text), 0) << id;
+        EXPECT_EQ(nullptr, strchr(text, '%')) << id;
+    }
+    // Both port dialogs build, with every control the dialog procedure uses.
+    for (int templateId : {200, 300}) {
+        HWND dialog = CreateDialogParamA(nls, MAKEINTRESOURCEA(templateId), nullptr,
+                                         [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        ASSERT_NE(nullptr, dialog) << templateId;
+        for (int control : {301, 1003, 1005, 1006, 1007, 1008, 1009, 1010, 1012, IDOK, IDCANCEL})
+            EXPECT_NE(nullptr, GetDlgItem(dialog, control)) << templateId << "/" << control;
+        char cls[32] = {};
+        GetClassNameA(GetDlgItem(dialog, 1006), cls, sizeof cls);
+        EXPECT_STREQ("ComboBox", cls);
+        DestroyWindow(dialog);
+    }
+}
+
 // --- The real ZYNLPR.DLL, loaded as the spooler loads it --------------------
 
 TEST(RealMonitor, LoadsInitialisesAndFillsTwelveSlots) {
