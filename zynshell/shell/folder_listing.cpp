@@ -24,8 +24,9 @@ constexpr size_t kItemLineSize = 4 * MAX_PATH + 64;
 // Formats the item line of the shortcut in `path`. A file that cannot be
 // loaded as a shortcut gives a line of empty fields: the link object would
 // otherwise still hold the previous shortcut's properties and report them
-// as this entry's.
-void FormatItemLine(ShellProgramManager& pm, const char* path, char* line, size_t cbLine) {
+// as this entry's. False when the line does not fit (it cannot, with fields
+// of at most 259 characters each).
+bool FormatItemLine(ShellProgramManager& pm, const char* path, char* line, size_t cbLine) {
     char description[MAX_PATH] = "";
     char target[MAX_PATH] = "";
     char workDir[MAX_PATH] = "";
@@ -56,7 +57,7 @@ void FormatItemLine(ShellProgramManager& pm, const char* path, char* line, size_
         description[MAX_PATH - 1] = target[MAX_PATH - 1] = '\0';
         workDir[MAX_PATH - 1] = iconPath[MAX_PATH - 1] = '\0';
     }
-    zyn::BoundedFormat(line, cbLine, "\"%s\",\"%s\",%s,%s,0,0,%d,%u,%d\r\n", description, target,
+    return zyn::BoundedFormat(line, cbLine, "\"%s\",\"%s\",%s,%s,0,0,%d,%u,%d\r\n", description, target,
                        workDir, iconPath, iconIndex, static_cast<unsigned>(hotkey),
                        showCmd == SW_MINIMIZE ? 1 : 0);
 }
@@ -83,7 +84,7 @@ void ListFolder(ShellProgramManager& pm, const char* path, int itemsFlag) {
                 char entryPath[MAX_PATH];
                 if (!zyn::BoundedFormat(entryPath, sizeof entryPath, "%s\\%s", path, entry.cFileName))
                     continue;
-                FormatItemLine(pm, entryPath, line, sizeof line);
+                if (!FormatItemLine(pm, entryPath, line, sizeof line)) continue;
             }
             if (!pm.AppendInfo(line)) break;  // the buffer is full
         } while (FindNextFileA(find.get(), &entry));

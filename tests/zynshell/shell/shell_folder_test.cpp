@@ -220,6 +220,54 @@ TEST_F(ShellFolderTest, AHungWindowDoesNotHoldUpDelete) {
     EXPECT_FALSE(DirectoryExists(roots.programs + "\\Busy"));
 }
 
+// The first top-level window titled exactly `title`, waited for up to 15 s.
+HWND WaitForWindowTitled(const std::string& title) {
+    struct Search {
+        const std::string* title;
+        HWND found;
+    } search{&title, nullptr};
+    DWORD start = GetTickCount();
+    do {
+        EnumWindows(
+            [](HWND w, LPARAM p) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(p);
+                char text[MAX_PATH] = "";
+                GetWindowTextA(w, text, sizeof text);
+                if (*s->title != text) return TRUE;
+                s->found = w;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+        Sleep(100);
+    } while (GetTickCount() - start < 15000);
+    return nullptr;
+}
+
+TEST_F(ShellFolderTest, WithTheOpenBitEachNewLevelOpensAWindowThatDeleteMinimises) {
+    const std::string unique = std::to_string(GetTickCount() % 100000);
+    const std::string outer = "Outer" + unique, inner = "Inner" + unique;
+    const int32_t type = static_cast<int32_t>(2 | kTypeOpen);
+    ProgramFolder* folder = Open((outer + "\\" + inner).c_str(), 1, type);
+    ASSERT_NE(folder, nullptr);
+    HWND outerWindow = WaitForWindowTitled(outer);
+    HWND innerWindow = WaitForWindowTitled(inner);
+    zyn::ScopeExit closeWindows([&] {
+        if (outerWindow) PostMessageA(outerWindow, WM_CLOSE, 0, 0);
+        if (innerWindow) PostMessageA(innerWindow, WM_CLOSE, 0, 0);
+    });
+    ASSERT_NE(outerWindow, nullptr) << "the shell's folder window of " << outer;
+    ASSERT_NE(innerWindow, nullptr) << "the shell's folder window of " << inner;
+    EXPECT_FALSE(IsIconic(innerWindow));
+
+    EXPECT_EQ(folder->Delete(*pm), 1);
+    delete folder;
+    DWORD start = GetTickCount();
+    while (!IsIconic(innerWindow) && GetTickCount() - start < 5000) Sleep(50);
+    EXPECT_TRUE(IsIconic(innerWindow));
+    EXPECT_FALSE(IsIconic(outerWindow)) << "only the deleted folder's window";
+}
+
 TEST_F(ShellFolderTest, ShowTakesOnlyShowCommandsOneToEight) {
     ProgramFolder* folder = Open("Shown", 1);
     ASSERT_NE(folder, nullptr);

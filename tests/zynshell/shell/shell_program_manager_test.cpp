@@ -156,12 +156,6 @@ TEST_F(ShellProgramManagerTest, ResolvesTypeAndNameToADirectoryPath) {
     EXPECT_STREQ(buffer.c_str(), exact.c_str());
 }
 
-TEST_F(ShellProgramManagerTest, FolderExistsAnswersOneWhateverTheFolder) {
-    auto pm = Make(1);
-    EXPECT_EQ(pm->FolderExists("no such folder at all", 2), 1);
-    EXPECT_EQ(pm->FolderExists(nullptr, 0), 1);
-}
-
 TEST_F(ShellProgramManagerTest, TeardownDestroysEveryRegisteredHandle) {
     static int destroyed;
     struct CountingFolder : ProgramFolder {
