@@ -288,6 +288,66 @@ TEST_F(JobSpoolTest, WithoutATemporaryDirectoryTheSpoolFileGoesWhereADirectoryEx
     RemoveDirectoryA(programDir.c_str());
 }
 
+TEST_F(JobSpoolTest, OnlyOneOfManySimultaneousStartsWins) {
+    LprPort* port = OpenTestPort("ZYN_JobRace");
+    ASSERT_NE(nullptr, port);
+    for (int round = 0; round < 5; ++round) {
+        std::atomic<int> started{0}, busy{0};
+        std::atomic<bool> go{false};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 6; ++t) {
+            threads.emplace_back([&, t] {
+                while (!go) Sleep(0);
+                if (Start(port, L"race", t)) ++started;
+                else if (GetLastError() == ERROR_BUSY) ++busy;
+            });
+        }
+        go = true;
+        for (auto& t : threads) t.join();
+        EXPECT_EQ(1, started.load());
+        EXPECT_EQ(5, busy.load());
+        DWORD written;
+        Write(port, "r", &written);
+        ASSERT_TRUE(LprEndDocPort(port));
+    }
+    EXPECT_TRUE(server.WaitClosed(5, 20000));
+}
+
+TEST_F(JobSpoolTest, AJobTheServerNeverGetsStillEndsCleanly) {
+    LprPort* port = OpenTestPort("ZYN_JobNoServer");
+    ASSERT_NE(nullptr, port);
+    server.StopListening();
+    MessageBoxWatcher watcher(IDOK);
+    ASSERT_TRUE(Start(port, L"lost"));
+    std::string spool = port->spoolFileName;
+    DWORD written;
+    ASSERT_TRUE(Write(port, "lost data", &written));
+    EXPECT_TRUE(LprEndDocPort(port));
+    EXPECT_GE(watcher.Count(), 1u) << "the failure was not shown";
+    EXPECT_EQ(-1, FileSize(spool.c_str()));
+    EXPECT_EQ(PORT_SPOOL_FILE, port->flags);
+    EXPECT_EQ(nullptr, port->spoolFileName);
+}
+
+TEST_F(JobSpoolTest, JobsLeakNoHandles) {
+    LprPort* port = OpenTestPort("ZYN_JobLeak");
+    ASSERT_NE(nullptr, port);
+    DWORD written;
+    auto oneJob = [&] {
+        ASSERT_TRUE(Start(port, L"leak"));
+        Write(port, "some data", &written);
+        ASSERT_TRUE(LprEndDocPort(port));
+    };
+    oneJob();  // first-use allocations (sockets, heaps) happen here
+    ASSERT_TRUE(server.WaitClosed(1, 10000));
+    DWORD before = 0, after = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &before);
+    for (int i = 0; i < 10; ++i) oneJob();
+    ASSERT_TRUE(server.WaitClosed(11, 20000));
+    GetProcessHandleCount(GetCurrentProcess(), &after);
+    EXPECT_LE(after, before + 2) << "handles grew from " << before << " to " << after;
+}
+
 // A client window of class "lpr frame" on a thread of its own.
 class LprFrame {
 public:
