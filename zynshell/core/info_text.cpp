@@ -6,7 +6,6 @@
 // cut back to the last whole line that fits), and a line is never copied
 // into the 512-byte line buffer beyond 511 characters.
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 #include "bounded.h"
@@ -58,7 +57,7 @@ int ProgramManager::ReadInfo(char* buffer, int bufferSize) {
         lastError = kErrBufferTooSmall;  // the line is consumed all the same
         return 0;
     }
-    memcpy(buffer, line, cbLine);
+    zyn::BoundedCopy(buffer, static_cast<size_t>(bufferSize), line);
     return 1;
 }
 
@@ -71,18 +70,19 @@ void ProgramManager::BeginInfo() {
     if (infoBuffer) infoBuffer[0] = '\0';
 }
 
-// Accepts the `added` bytes just written at infoUsed_ when they fit with a
-// terminator; otherwise cuts the text back to its last whole line.
-bool ProgramManager::CommitInfo(size_t added) {
-    if (infoUsed_ + added + 1 > static_cast<size_t>(kInfoBufferSize)) {
-        infoFull_ = true;
-        infoUsed_ = infoLineEnd_;
-        infoBuffer[infoUsed_] = '\0';
-        return false;
-    }
-    size_t oldUsed = infoUsed_;
-    infoUsed_ += added;
+// The listing does not fit: cut it back to its last whole line and take
+// nothing more until the next BeginInfo.
+bool ProgramManager::CutBackInfo() {
+    infoFull_ = true;
+    infoUsed_ = infoLineEnd_;
     infoBuffer[infoUsed_] = '\0';
+    return false;
+}
+
+// Takes the `added` bytes just written at infoUsed_ into the text.
+bool ProgramManager::AcceptInfo(size_t added) {
+    const size_t oldUsed = infoUsed_;
+    infoUsed_ += added;
     // Remember where the last whole line ends (a CR LF may straddle appends).
     for (size_t pos = infoUsed_; pos >= 2 && pos > oldUsed; --pos) {
         if (infoBuffer[pos - 2] == '\r' && infoBuffer[pos - 1] == '\n') {
@@ -95,24 +95,20 @@ bool ProgramManager::CommitInfo(size_t added) {
 
 bool ProgramManager::AppendInfo(const char* text) {
     if (!infoBuffer || infoFull_ || !text) return false;
-    size_t cch = strlen(text);
-    if (infoUsed_ + cch + 1 <= static_cast<size_t>(kInfoBufferSize))
-        memcpy(infoBuffer + infoUsed_, text, cch);
-    return CommitInfo(cch);
+    char* at = infoBuffer + infoUsed_;
+    if (!zyn::BoundedCopy(at, kInfoBufferSize - infoUsed_, text)) return CutBackInfo();
+    return AcceptInfo(strlen(at));
 }
 
 bool ProgramManager::AppendInfoFormat(const char* fmt, ...) {
     if (!infoBuffer || infoFull_ || !fmt) return false;
-    size_t room = kInfoBufferSize - infoUsed_;
+    char* at = infoBuffer + infoUsed_;
     va_list args;
     va_start(args, fmt);
-    int n = vsnprintf(infoBuffer + infoUsed_, room, fmt, args);
+    const bool fits = zyn::BoundedFormatV(at, kInfoBufferSize - infoUsed_, fmt, args);
     va_end(args);
-    if (n < 0) {
-        infoBuffer[infoUsed_] = '\0';
-        return false;
-    }
-    return CommitInfo(static_cast<size_t>(n));
+    if (!fits) return CutBackInfo();
+    return AcceptInfo(strlen(at));
 }
 
 void ProgramManager::EndInfo() {

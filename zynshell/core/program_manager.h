@@ -95,7 +95,8 @@ protected:
     ProgramManager(BackendKind kind, int32_t nt, int32_t kind_of_platform);
 
 private:
-    bool CommitInfo(size_t added);
+    bool CutBackInfo();
+    bool AcceptInfo(size_t added);
 
     size_t infoUsed_ = 0;
     size_t infoLineEnd_ = 0;  // just past the last CR LF appended
