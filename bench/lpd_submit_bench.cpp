@@ -1,0 +1,88 @@
+// lpd_submit_bench HOST QUEUE FILE [LABEL]
+// Times one LpdSubmitJob of FILE to QUEUE on HOST (an LPD server on port
+// 515) and prints the bytes, wall-clock seconds, throughput and this
+// process's processor time (user + kernel) spent in the submission. Run by
+// bench/run.sh beside a native client sending the same file to the same
+// server. Message boxes that the submission shows are printed and answered,
+// so a failing run ends instead of waiting for a user.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "lpd/lpd_submit.h"
+#include "message_box_watcher.h"
+#include "monitor/messages.h"
+#include "monitor/module_state.h"
+
+namespace {
+
+double Seconds(const FILETIME& kernel, const FILETIME& user) {
+    auto v = [](const FILETIME& f) {
+        return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime);
+    };
+    return (v(kernel) + v(user)) / 1e7;
+}
+
+double ProcessCpu() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    return Seconds(kernel, user);
+}
+
+bool InitMonitor() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    while (n > 0 && path[n - 1] != '\\') --n;
+    std::string nls = std::string(path, n) + "zynlpr.nls";
+    zynlpr::g_module.messageModule = LoadLibraryExA(nls.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!zynlpr::g_module.messageModule || !zynlpr::LoadMessageTable(zynlpr::g_module.messageModule))
+        return false;
+    lstrcpynA(zynlpr::g_module.portsKeyPath, "Software\\ZynLprBench\\Ports", 260);
+    return true;
+}
+
+void WritePort(const char* host, const char* queue) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\ZynLprBench\\Ports\\ZYN_Bench", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, "HostName", 0, REG_SZ, reinterpret_cast<const BYTE*>(host), lstrlenA(host) + 1);
+    RegSetValueExA(key, "QueueName", 0, REG_SZ, reinterpret_cast<const BYTE*>(queue), lstrlenA(queue) + 1);
+    RegCloseKey(key);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        fprintf(stderr, "usage: lpd_submit_bench HOST QUEUE FILE [LABEL]\n");
+        return 2;
+    }
+    const char* label = argc > 4 ? argv[4] : "monitor";
+    if (!InitMonitor()) {
+        fprintf(stderr, "lpd_submit_bench: zynlpr.nls not found beside the program\n");
+        return 1;
+    }
+    WritePort(argv[1], argv[2]);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(argv[3], GetFileExInfoStandard, &data)) {
+        fprintf(stderr, "lpd_submit_bench: can't find %s\n", argv[3]);
+        return 1;
+    }
+    const double bytes = static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+
+    MessageBoxWatcher watcher;
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    double cpuBefore = ProcessCpu();
+    QueryPerformanceCounter(&start);
+    zynlpr::LpdSubmitJob(argv[3], "bench", "ZYN_Bench");
+    QueryPerformanceCounter(&end);
+    double cpu = ProcessCpu() - cpuBefore;
+    double wall = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+
+    for (const SeenBox& box : watcher.Seen()) printf("message box: %s\n", box.text.c_str());
+    printf("%s: %.0f bytes in %.3f s = %.1f MB/s, cpu %.3f s\n", label, bytes, wall, bytes / wall / 1e6, cpu);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\ZynLprBench");
+    return watcher.Count() == 0 ? 0 : 1;
+}
