@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bounded.h"
 #include "lpd/lpd_submit.h"
 #include "message_box_watcher.h"
 #include "monitor/messages.h"
@@ -38,7 +39,7 @@ bool InitMonitor() {
     zynlpr::g_module.messageModule = LoadLibraryExA(nls.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!zynlpr::g_module.messageModule || !zynlpr::LoadMessageTable(zynlpr::g_module.messageModule))
         return false;
-    lstrcpynA(zynlpr::g_module.portsKeyPath, "Software\\ZynLprBench\\Ports", 260);
+    zyn::BoundedCopy(zynlpr::g_module.portsKeyPath, "Software\\ZynLprBench\\Ports");
     return true;
 }
 
