@@ -93,8 +93,10 @@ void ShellRoots::Destroy() {
     if (!base.empty()) RemoveTree(base);
     if (!keyPath.empty()) {
         std::string top = keyPath.substr(0, keyPath.rfind('\\'));
-        RegDeleteTreeA(HKEY_CURRENT_USER, top.c_str());
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, top.c_str());
+        for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            RegDeleteTreeA(hive, top.c_str());
+            RegDeleteKeyA(hive, "Software\\ZynShellTest");  // only once it is empty
+        }
     }
 }
 
