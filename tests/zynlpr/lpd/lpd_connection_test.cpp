@@ -76,6 +76,14 @@ TEST_F(LpdConnectionTest, ConnectsFromAReservedPortToPort515) {
     EXPECT_LE(c[0].peerPort, kHighestLocalPort);
 }
 
+TEST_F(LpdConnectionTest, HostNameIsLookedUp) {
+    ScriptedLpdServer server("127.0.0.1");
+    if (!server.Listening()) GTEST_SKIP() << "127.0.0.1:515 is taken";
+    ASSERT_EQ(LpdConnect(connection, "localhost"), kLpdConnected);
+    LpdCleanup(connection);
+    EXPECT_TRUE(server.WaitClosed(1, 5000));
+}
+
 TEST_F(LpdConnectionTest, PortsInUseAreSkippedInDescendingOrder) {
     ScriptedLpdServer server;
     ASSERT_TRUE(server.Listening());

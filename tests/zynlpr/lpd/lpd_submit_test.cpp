@@ -227,6 +227,18 @@ TEST_F(LpdSubmitTest, DataFileRefusalsAreRepeatedThenBounded) {
     }
 }
 
+TEST_F(LpdSubmitTest, DataFileRefusedWithANegativeByteEndsTheJob) {
+    server.Script({Answer::Accept(), Answer::Refuse(0xFF)});
+    lpdtest::SpoolFile spool("data");
+    MessageBoxWatcher watcher;
+    LpdSubmitJob(spool.Path(), "Report", "ZYN_LPRPort0");
+    ASSERT_TRUE(server.WaitClosed(1, 10000));
+    auto c = server.Connections()[0];
+    EXPECT_TRUE(c.files.empty());
+    EXPECT_EQ(c.bytes.find("data"), std::string::npos);
+    ExpectBoxes(watcher, {Error(ExpectedText(8018))});
+}
+
 TEST_F(LpdSubmitTest, RefusedQueueShowsTheServersText) {
     lpdtest::SpoolFile spool("data");
     {
