@@ -88,14 +88,13 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
     }
 
     // The full size: a file of 4 GiB or more is announced as what it is.
-    DWORD sizeHigh = 0;
-    DWORD sizeLow = GetFileSize(file.get(), &sizeHigh);
-    if (sizeLow == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.get(), &info)) {
         DWORD error = GetLastError();
         ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_SYSTEM_ERROR, static_cast<int>(error));
         return kDataFileCantOpen;
     }
-    const uint64_t size = (static_cast<uint64_t>(sizeHigh) << 32) | sizeLow;
+    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 
     char command[kLpdBufferSize];
     const int cbCommand = FormatDataFileCommand(command, size, names);
