@@ -5,12 +5,14 @@
 // key, sends the spool file as the data file of one print job and then the
 // control file, and closes the connection. Every failure is shown to the
 // user in a message box; nothing is returned because the job is never kept.
-// Submissions are serialised: one runs at a time in the whole module.
+// Each submission has a connection and buffers of its own, so the spooler's
+// threads may submit jobs on several ports at once.
 #pragma once
 
 namespace zynlpr {
 
-// spoolFileName: the closed spool file (not deleted here).
+// spoolFileName: the closed spool file (not deleted here; an empty file is
+//                not sent, since servers can't take a job of zero bytes).
 // documentName:  the document's title, written to the control file.
 // portName:      the port whose key under the Ports key names host and queue.
 void LpdSubmitJob(const char* spoolFileName, const char* documentName, const char* portName);
