@@ -95,10 +95,20 @@ TEST_F(PortListTest, RegistryValuesOfTheWrongTypeOrWithoutTerminatorAreReadSafel
     std::string tooLong(300, 'x');
     key.SetRaw("ZYN_toolong", "HostName", REG_SZ, tooLong.c_str(), static_cast<DWORD>(tooLong.size() + 1));
     key.SetRaw("ZYN_toolong", "QueueName", REG_SZ, "q", 2);
+    // 259 characters and the terminator fill the 260-byte buffer exactly:
+    // read whole. 260 characters without a terminator can't be: missing.
+    std::string longest(259, 'L');
+    key.SetRaw("ZYN_longest", "HostName", REG_SZ, longest.c_str(), 260);
+    key.SetRaw("ZYN_longest", "QueueName", REG_SZ, "q", 2);
+    std::string full(260, 'F');
+    key.SetRaw("ZYN_full", "HostName", REG_SZ, full.data(), 260);
+    key.SetRaw("ZYN_full", "QueueName", REG_SZ, "q", 2);
 
     EXPECT_EQ("LPR port (not configured)", DescriptionOf("ZYN_dword"));
     EXPECT_EQ("\\\\" + host + "\\q", DescriptionOf("ZYN_unterminated"));
     EXPECT_EQ("\\\\\\q", DescriptionOf("ZYN_toolong"));
+    EXPECT_EQ("\\\\" + longest + "\\q", DescriptionOf("ZYN_longest"));
+    EXPECT_EQ("\\\\\\q", DescriptionOf("ZYN_full"));
 }
 
 TEST_F(PortListTest, FindPortTriesTheColonVariantAndRemovePortDoesNot) {
