@@ -8,7 +8,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build}
-cmake -S "$top" -B "$build/i686" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S "$top" -B "$build/i686" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" -DZYN_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build/i686" -j "$(nproc)"
 cmake -S "$top" -B "$build/x86_64" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
