@@ -13,7 +13,26 @@
 
 namespace zynshell {
 
+namespace {
+
+// A handle on a root itself (ZynGetFolderHandle with no name) names the whole
+// Desktop, Programs or StartUp directory of a user or of all users. Deleting
+// it would wipe the Start menu or the desktop, which no caller can mean.
+bool IsStartMenuRoot(const ProgramManager& pm, const char* path) {
+    const char* roots[] = {pm.desktop,       pm.programs,       pm.startup,
+                           pm.commonDesktop, pm.commonPrograms, pm.commonStartup};
+    for (const char* root : roots)
+        if (root && lstrcmpiA(root, path) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
 int ShellFolder::Delete(ProgramManager& pm) {
+    if (IsStartMenuRoot(pm, name())) {
+        pm.openFolders.Remove(this);
+        return 0;
+    }
     bool removed = RemoveFolderTree(name());
     pm.openFolders.Remove(this);
     return removed ? 1 : 0;

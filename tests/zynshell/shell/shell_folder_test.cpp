@@ -113,6 +113,16 @@ TEST_F(ShellFolderTest, DeleteRemovesTheWholeTreeAndAnnouncesEachDirectory) {
     EXPECT_EQ(Open("Games", 0), nullptr) << "gone for good";
 }
 
+TEST_F(ShellFolderTest, DeleteRefusesARootAndKeepsEverythingInIt) {
+    MakeDirectory(roots.programs + "\\Kept");
+    ProgramFolder* root = Open(nullptr, 0);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->Delete(*pm), 0);
+    EXPECT_EQ(pm->openFolders.head(), nullptr) << "unregistered all the same";
+    delete root;
+    EXPECT_TRUE(DirectoryExists(roots.programs + "\\Kept"));
+}
+
 TEST_F(ShellFolderTest, DeleteStopsAtAReadOnlyFileAndKeepsTheRest) {
     ProgramFolder* folder = Open("Locked", 1);
     ASSERT_NE(folder, nullptr);
