@@ -11,7 +11,7 @@ target_sources(zynlpr_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/registry_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wide_text.cpp
 )
-target_link_libraries(zynlpr_internal PUBLIC user32 advapi32 ws2_32 wsock32 mpr winspool)
+target_link_libraries(zynlpr_internal PUBLIC user32 advapi32 wsock32 mpr winspool)
 
 # ZYNLPR.DLL: the print monitor the spooler loads.
 add_library(zynlpr_dll SHARED
