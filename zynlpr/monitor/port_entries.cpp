@@ -20,12 +20,13 @@ namespace zynlpr {
 namespace {
 
 // Bytes one record needs at `level`: its structure plus its wide strings with
-// terminators.
+// terminators. A description that could not be copied still counts its
+// terminator, so `needed` depends only on the record's texts.
 size_t NeededFor(const LprPort* port, DWORD level) {
     if (level == 1) return sizeof(PORT_INFO_1W) + 2 * (strlen(port->name) + 1);
     if (level == 2) {
-        size_t cch = strlen(port->name) + 1 + strlen(g_module.monitorName) + 1;
-        if (port->description) cch += strlen(port->description) + 1;
+        size_t cch = strlen(port->name) + 1 + strlen(g_module.monitorName) + 1 + 1;
+        if (port->description) cch += strlen(port->description);
         return sizeof(PORT_INFO_2W) + 2 * cch;
     }
     return 0;
