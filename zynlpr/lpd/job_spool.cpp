@@ -242,7 +242,7 @@ BOOL WINAPI LprEndDocPort(HANDLE handle) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (!(port->flags & PORT_IN_DOCUMENT)) return TRUE;
+    if (!(ReadPortFlags(port) & PORT_IN_DOCUMENT)) return TRUE;
     if (port->spoolFile && port->spoolFile != INVALID_HANDLE_VALUE) CloseHandle(port->spoolFile);
     port->spoolFile = INVALID_HANDLE_VALUE;
     SubmitPortJob(port);

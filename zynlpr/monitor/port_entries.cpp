@@ -3,8 +3,9 @@
 //
 // EnumPorts and OpenPort hold MonitorLock for their whole work (the list is
 // rebuilt from the registry on every EnumPorts). ClosePort takes it only to
-// drop the handle's reference; the other two read the record the spooler
-// handed in, which its reference keeps alive.
+// drop the handle's reference, SetPortTimeOuts only to read the in-document
+// flag; otherwise these read the record the spooler handed in, which its
+// reference keeps alive.
 #include <windows.h>
 #include <winspool.h>
 
@@ -139,7 +140,7 @@ BOOL WINAPI LprGetPrinterDataFromPort(HANDLE handle, DWORD controlId, LPWSTR, LP
 // file GetCommTimeouts fails and so does the call (its error stays).
 BOOL WINAPI LprSetPortTimeOuts(HANDLE handle, LPCOMMTIMEOUTS timeouts, DWORD reserved) {
     LprPort* port = PortFromHandle(handle);
-    if (!port || !timeouts || reserved != 0 || !(port->flags & PORT_IN_DOCUMENT)) return FALSE;
+    if (!port || !timeouts || reserved != 0 || !(ReadPortFlags(port) & PORT_IN_DOCUMENT)) return FALSE;
     COMMTIMEOUTS current;
     if (!GetCommTimeouts(port->spoolFile, &current)) return FALSE;
     current.ReadIntervalTimeout = timeouts->ReadIntervalTimeout;

@@ -169,6 +169,11 @@ LprPort* PortFromHandle(HANDLE handle) {
     return port;
 }
 
+DWORD ReadPortFlags(const LprPort* port) {
+    MonitorLockGuard lock;
+    return port->flags;
+}
+
 LprPort* FirstPort() { return g_head; }
 
 LONG LivePortRecords() { return g_liveRecords; }

@@ -72,6 +72,11 @@ void ReleasePort(LprPort* port);
 // port record.
 LprPort* PortFromHandle(HANDLE handle);
 
+// The port's flags, read under MonitorLock, which this takes itself: for
+// the entries that otherwise run without the lock (EndDocPort,
+// SetPortTimeOuts), so their reading of a flag never races its writing.
+DWORD ReadPortFlags(const LprPort* port);
+
 // Head of the list (for iteration under MonitorLock).
 LprPort* FirstPort();
 
