@@ -84,10 +84,9 @@ void SpoolDirectory(char* dir, size_t cb) {
     if (n == 0 || n >= cb) zyn::BoundedCopy(dir, cb, ".");
 }
 
+// Makes the spool file and opens it; port->spoolFileName is the 260-byte
+// block that receives its path.
 DWORD CreateSpoolFile(LprPort* port) {
-    if (port->spoolFileName) LocalFree(port->spoolFileName);
-    port->spoolFileName = static_cast<char*>(LocalAlloc(LPTR, 260));
-    if (!port->spoolFileName) return ERROR_NOT_ENOUGH_MEMORY;
     char dir[260];
     SpoolDirectory(dir, sizeof dir);
     // GetTempFileNameA writes up to MAX_PATH characters into the block.
@@ -133,13 +132,26 @@ void OpenJobPrinter(LprPort* port, const WCHAR* printerName) {
     port->transmissionRetryTimeout = info->TransmissionRetryTimeout;
 }
 
-DWORD StartDocument(LprPort* port, const WCHAR* printerName, DWORD jobId, DWORD level, BYTE* docInfo) {
+// `outOfMemory` tells the caller that the memory for the document name or
+// the spool file's name was missing (message 8001); a spool file that can't
+// be made fails the start without a message, whatever its error code.
+DWORD StartDocument(LprPort* port, const WCHAR* printerName, DWORD jobId, DWORD level, BYTE* docInfo,
+                    bool* outOfMemory) {
     port->jobId = jobId;
     const WCHAR* name = docInfo ? reinterpret_cast<DOC_INFO_1W*>(docInfo)->pDocName : nullptr;
     DWORD error = SetDocumentName(port, name);
-    if (error != ERROR_SUCCESS) return error;
+    if (error != ERROR_SUCCESS) {
+        *outOfMemory = true;
+        return error;
+    }
     if (level == 2 && docInfo && reinterpret_cast<DOC_INFO_2W*>(docInfo)->dwMode == DI_CHANNEL)
         return ERROR_CANTREAD;
+    if (port->spoolFileName) LocalFree(port->spoolFileName);
+    port->spoolFileName = static_cast<char*>(LocalAlloc(LPTR, 260));
+    if (!port->spoolFileName) {
+        *outOfMemory = true;
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
     error = CreateSpoolFile(port);
     if (error != ERROR_SUCCESS) return error;
     OpenJobPrinter(port, printerName);
@@ -201,10 +213,11 @@ BOOL WINAPI LprStartDocPort(HANDLE handle, LPWSTR printerName, DWORD jobId, DWOR
         SetLastError(ERROR_BUSY);
         return FALSE;
     }
-    DWORD error = StartDocument(port, printerName, jobId, level, docInfo);
+    bool outOfMemory = false;
+    DWORD error = StartDocument(port, printerName, jobId, level, docInfo, &outOfMemory);
     if (error == ERROR_SUCCESS) return TRUE;
     ClearDocument(port);
-    if (error == ERROR_NOT_ENOUGH_MEMORY) ShowMessage(nullptr, kErrorBoxStyle, MSG_OUT_OF_MEMORY);
+    if (outOfMemory) ShowMessage(nullptr, kErrorBoxStyle, MSG_OUT_OF_MEMORY);
     SetLastError(error);
     return FALSE;
 }
