@@ -288,6 +288,38 @@ TEST_F(JobSpoolTest, WithoutATemporaryDirectoryTheSpoolFileGoesWhereADirectoryEx
     RemoveDirectoryA(programDir.c_str());
 }
 
+TEST_F(JobSpoolTest, ASpoolFileThatCantBeMadeFailsTheStartWithoutAMessage) {
+    LprPort* port = OpenTestPort("ZYN_JobNoDir");
+    ASSERT_NE(nullptr, port);
+    // A temporary directory that does not exist: GetTempFileNameA fails.
+    char savedTmp[1024] = {}, savedTemp[1024] = {};
+    GetEnvironmentVariableA("TMP", savedTmp, sizeof savedTmp);
+    GetEnvironmentVariableA("TEMP", savedTemp, sizeof savedTemp);
+    std::string missing = "C:\\zyn_no_such_dir_" + std::to_string(GetCurrentProcessId()) + "\\";
+    SetEnvironmentVariableA("TMP", missing.c_str());
+    SetEnvironmentVariableA("TEMP", missing.c_str());
+    MessageBoxWatcher watcher(IDOK);
+    SetLastError(0xdeadbeef);
+    BOOL started = Start(port, L"nowhere", 11);
+    DWORD error = GetLastError();
+    SetEnvironmentVariableA("TMP", savedTmp[0] ? savedTmp : nullptr);
+    SetEnvironmentVariableA("TEMP", savedTemp[0] ? savedTemp : nullptr);
+    EXPECT_FALSE(started);
+    EXPECT_NE(0xdeadbeefu, error);
+    EXPECT_NE(DWORD(ERROR_SUCCESS), error);
+    Sleep(100);
+    EXPECT_EQ(0u, watcher.Count());
+    EXPECT_EQ(PORT_SPOOL_FILE, port->flags);
+    EXPECT_STREQ("nowhere", port->documentName);
+    // The port is idle: the next job starts and arrives.
+    ASSERT_TRUE(Start(port, L"somewhere", 12));
+    DWORD written;
+    ASSERT_TRUE(Write(port, "arrived", &written));
+    ASSERT_TRUE(LprEndDocPort(port));
+    ASSERT_TRUE(server.WaitClosed(1, 10000));
+    EXPECT_EQ("arrived", DataFileOf(0));
+}
+
 TEST_F(JobSpoolTest, OnlyOneOfManySimultaneousStartsWins) {
     LprPort* port = OpenTestPort("ZYN_JobRace");
     ASSERT_NE(nullptr, port);

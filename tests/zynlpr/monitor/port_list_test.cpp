@@ -191,6 +191,13 @@ TEST_F(EnumPortsTest, Level2ReportsMonitorDescriptionAndType) {
     EXPECT_EQ(need, needed);
 
     std::vector<BYTE> buf(need);
+    needed = 0;
+    returned = 0xdeadbeef;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(LprEnumPorts(nullptr, 2, buf.data(), DWORD(need - 1), &needed, &returned));
+    EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(need, needed);
+    EXPECT_EQ(0xdeadbeefu, returned);
     ASSERT_TRUE(LprEnumPorts(nullptr, 2, buf.data(), DWORD(need), &needed, &returned));
     ASSERT_EQ(2u, returned);
     auto* info = reinterpret_cast<PORT_INFO_2W*>(buf.data());
