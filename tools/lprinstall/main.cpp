@@ -50,8 +50,17 @@ HKEY CreateKey(const std::string& path) {
     return key;
 }
 
-std::string Decimal(const char* text) {
-    return std::to_string(strtoul(text, nullptr, 10));
+// The text of a number of at most `maxDigits` digits, as the port dialog
+// writes it (no sign, no leading zeros; "0" for zero); empty when `text` is
+// not such a number. strtoul alone would turn "-5" into ten digits.
+std::string Decimal(const char* text, size_t maxDigits) {
+    size_t n = strlen(text);
+    if (n == 0 || strspn(text, "0123456789") != n) return "";
+    while (n > 1 && *text == '0') {
+        ++text;
+        --n;
+    }
+    return n <= maxDigits ? std::string(text, n) : "";
 }
 
 int InstallMonitor(int argc, char** argv) {
@@ -72,12 +81,18 @@ int WritePort(int argc, char** argv) {
     const char* host = Option(argc, argv, "--host", nullptr);
     const char* queue = Option(argc, argv, "--queue", nullptr);
     if (argc < 1 || !host || !queue) return 2;
+    std::string timeout = Decimal(Option(argc, argv, "--timeout", "300"), 4);
+    std::string seqno = Decimal(Option(argc, argv, "--seqno", "0"), 3);
+    if (timeout.empty() || seqno.empty()) {
+        fprintf(stderr, "lprinstall: --timeout takes 0 to 9999, --seqno 0 to 999\n");
+        return 2;
+    }
     HKEY key = CreateKey(MonitorKey() + "\\Ports\\" + argv[0]);
     if (!key) return 1;
     bool ok = SetText(key, "HostName", host);
     ok &= SetText(key, "QueueName", queue);
-    ok &= SetText(key, "TimeOut", Decimal(Option(argc, argv, "--timeout", "300")));
-    ok &= SetText(key, "Seqno", Decimal(Option(argc, argv, "--seqno", "0")));
+    ok &= SetText(key, "TimeOut", timeout);
+    ok &= SetText(key, "Seqno", seqno);
     ok &= SetText(key, "DoLpq", strcmp(Option(argc, argv, "--lpq", "1"), "0") ? "1" : "0");
     ok &= SetText(key, "DoGrace", strcmp(Option(argc, argv, "--grace", "1"), "0") ? "1" : "0");
     RegFlushKey(key);
