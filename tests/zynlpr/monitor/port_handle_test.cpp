@@ -60,6 +60,31 @@ TEST_F(PortHandleTest, OpenPortFindsColonVariantsAndLeavesTheErrorOfAnUnknownNam
     EXPECT_TRUE(LprClosePort(b));
 }
 
+// Without a document the port has no spool file: GetPrinterDataFromPort
+// refuses every control code with 87, SetPortTimeOuts fails and leaves the
+// caller's error as it was.
+TEST_F(PortHandleTest, IdlePortRefusesPrinterDataAndTimeOuts) {
+    key.AddPort("ZYN_Idle", "h", "q");
+    Enum();
+    HANDLE h = Open(L"ZYN_Idle");
+    ASSERT_NE(nullptr, h);
+    DWORD returnedSize = 0xdeadbeef;
+    for (DWORD controlId : {0u, 1u, 0x2D0C00u /* IOCTL_STORAGE_GET_MEDIA_TYPES */}) {
+        SCOPED_TRACE(controlId);
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(LprGetPrinterDataFromPort(h, controlId, nullptr, nullptr, 0, nullptr, 0, &returnedSize));
+        EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+    }
+    COMMTIMEOUTS timeouts = {1, 2, 3, 4, 5};
+    for (DWORD reserved : {0u, 1u}) {
+        SCOPED_TRACE(reserved);
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(LprSetPortTimeOuts(h, &timeouts, reserved));
+        EXPECT_EQ(0xdeadbeefu, GetLastError());
+    }
+    EXPECT_TRUE(LprClosePort(h));
+}
+
 TEST_F(PortHandleTest, HandleKeepsItsRecordAndJobStateAcrossReloads) {
     key.AddPort("ZYN_LPRPort0", "printhost", "raw");
     Enum();
