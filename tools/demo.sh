@@ -49,7 +49,7 @@ zynsh delete-link "$group" programs desktop-link \; delete-folder "$group" progr
 
 # ===================== ZYNLPR: print monitor =====================
 # lprinstall puts the monitor into the prefix's registry (Driver, LPR_Path)
-# and adds a port pointing at an LPD server on loopback (lpd_receiver.py);
+# and adds a port pointing at an LPD server on loopback (tools/lpdsink);
 # lprhost stands in for the NT spooler (which under Wine loads no monitors):
 # it loads ZYNLPR.DLL through the Driver value, calls InitializeMonitorEx,
 # lists the ports and prints a file with OpenPort, StartDocPort, WritePort
@@ -60,7 +60,7 @@ lpr_addr=127.0.0.77
 lpr_out=$build/demo-lpd
 rm -rf "$lpr_out"
 mkdir -p "$lpr_out"
-python3 "$top/tools/lpd_receiver.py" --address $lpr_addr --out "$lpr_out" --jobs 1 --timeout 60 &
+timeout 120 python3 "$top/tools/lpdsink/lpdsink.py" --dir "$lpr_out/sink" --bind $lpr_addr --jobs 1 &
 lpr_server=$!
 sleep 1
 winbin="Z:${bin//\//\\}"
@@ -77,15 +77,17 @@ sample=$lpr_out/sample.bin
 echo "-- print $(stat -c %s "$sample") bytes through ZYN_LPRPort0 in 4096-byte blocks:"
 timeout 90 "$top/tools/wine-run.sh" "$prefix" "$bin/lprhost.exe" print ZYN_LPRPort0 "Z:${sample//\//\\}" \
   --doc "demo document.txt" --job 42 --block 4096
-wait $lpr_server
+wait $lpr_server || true
+received=$(ls "$lpr_out"/sink/raw/dfA* 2>/dev/null | head -1)
+control=$(ls "$lpr_out"/sink/raw/cfA* 2>/dev/null | head -1)
 echo "-- the server's data file against the printed file:"
-if cmp "$sample" "$lpr_out/job1.data"; then
-  echo "identical: $(stat -c %s "$lpr_out/job1.data") bytes received byte for byte"
+if [ -n "$received" ] && cmp "$sample" "$received"; then
+  echo "identical: $(stat -c %s "$received") bytes received byte for byte"
 else
   echo "MISMATCH"; exit 1
 fi
 echo "-- the control file the monitor sent:"
-tr -d '\r' < "$lpr_out/job1.control" | cat -A | sed 's/\$$//'
+tr -d '\r' < "$control" | cat -A | sed 's/\$$//'
 echo "-- no spool file left behind in the prefix's temp folder:"
 ls "$prefix"/drive_c/users/*/Temp/lpr*.tmp 2>/dev/null || echo "(none)"
 run "$bin/lprinstall.exe" uninstall
