@@ -15,21 +15,46 @@ namespace zynshell {
 
 namespace {
 
-// A handle on a root itself (ZynGetFolderHandle with no name) names the whole
-// Desktop, Programs or StartUp directory of a user or of all users. Deleting
-// it would wipe the Start menu or the desktop, which no caller can mean.
-bool IsStartMenuRoot(const ProgramManager& pm, const char* path) {
+// The full form of a path, with "." and ".." resolved and no trailing
+// separator, so that Programs, Programs\, Programs\. and Programs\A\.. all
+// read the same. False when it cannot be had.
+bool CanonicalPath(const char* path, char* out, DWORD cbOut) {
+    DWORD cch = GetFullPathNameA(path, cbOut, out, nullptr);
+    if (cch == 0 || cch >= cbOut) return false;
+    while (cch > 3 && (out[cch - 1] == '\\' || out[cch - 1] == '/')) out[--cch] = '\0';
+    return true;
+}
+
+// A handle on a root itself (ZynGetFolderHandle with no name, but also a
+// name such as "", "." or "..", or the shell part of "|Group", which is
+// empty) names the whole Desktop, Programs or StartUp directory of a user or
+// of all users, or a directory above one. Deleting it would wipe the Start
+// menu or the desktop, which no caller can mean. A path that cannot be put
+// in its full form is not deleted either.
+bool HoldsAStartMenuRoot(const ProgramManager& pm, const char* path) {
+    char folder[kFolderPathSize];
+    if (!CanonicalPath(path, folder, sizeof folder)) return true;
+    const int cchFolder = lstrlenA(folder);
+    const bool endsInSeparator = cchFolder > 0 && folder[cchFolder - 1] == '\\';  // a drive root
     const char* roots[] = {pm.desktop,       pm.programs,       pm.startup,
                            pm.commonDesktop, pm.commonPrograms, pm.commonStartup};
-    for (const char* root : roots)
-        if (root && lstrcmpiA(root, path) == 0) return true;
+    for (const char* rootPath : roots) {
+        char root[kFolderPathSize];
+        if (!rootPath || !CanonicalPath(rootPath, root, sizeof root)) continue;
+        const int cchRoot = lstrlenA(root);
+        if (cchRoot < cchFolder) continue;
+        if (CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT, root, cchFolder,
+                           folder, cchFolder) != CSTR_EQUAL)
+            continue;
+        if (cchRoot == cchFolder || endsInSeparator || root[cchFolder] == '\\') return true;
+    }
     return false;
 }
 
 }  // namespace
 
 int ShellFolder::Delete(ProgramManager& pm) {
-    if (IsStartMenuRoot(pm, name())) {
+    if (HoldsAStartMenuRoot(pm, name())) {
         pm.openFolders.Remove(this);
         return 0;
     }

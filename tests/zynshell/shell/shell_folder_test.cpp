@@ -123,6 +123,32 @@ TEST_F(ShellFolderTest, DeleteRefusesARootAndKeepsEverythingInIt) {
     EXPECT_TRUE(DirectoryExists(roots.programs + "\\Kept"));
 }
 
+// Names that resolve to a root, or above one, even though their path is not
+// spelled as the root: the empty shell part of "|Group", ".", "Kept\.." and
+// ".." (the directory that holds every root here).
+TEST_F(ShellFolderTest, DeleteRefusesNamesThatResolveToARootOrAboveOne) {
+    MakeDirectory(roots.programs + "\\Kept");
+    for (const char* name : {"", ".", "Kept\\..", "Kept\\.\\..\\", ".."}) {
+        SCOPED_TRACE(name);
+        ProgramFolder* folder = Open(name, 1);
+        ASSERT_NE(folder, nullptr);
+        EXPECT_EQ(folder->Delete(*pm), 0);
+        EXPECT_EQ(pm->openFolders.head(), nullptr) << "unregistered all the same";
+        delete folder;
+        EXPECT_TRUE(DirectoryExists(roots.programs + "\\Kept"));
+        EXPECT_TRUE(DirectoryExists(roots.desktop));
+    }
+    // A folder whose path is only a prefix of a root's ("Desk" of "Desktop")
+    // is an ordinary folder.
+    ProgramFolder* desk = Open("..\\Desk", 1);
+    ASSERT_NE(desk, nullptr);
+    ASSERT_TRUE(DirectoryExists(roots.base + "\\Desk"));
+    EXPECT_EQ(desk->Delete(*pm), 1);
+    delete desk;
+    EXPECT_FALSE(DirectoryExists(roots.base + "\\Desk"));
+    EXPECT_TRUE(DirectoryExists(roots.desktop));
+}
+
 TEST_F(ShellFolderTest, DeleteStopsAtAReadOnlyFileAndKeepsTheRest) {
     ProgramFolder* folder = Open("Locked", 1);
     ASSERT_NE(folder, nullptr);
