@@ -108,10 +108,9 @@ ProgramFolder* CreateFolderOrThrow(ProgramManager& pm, const char* name, int32_t
         folder->Show(pm, kShowNormal);
     }
     // The link goes to the handle just obtained: looking the caller's name up
-    // again would find this same handle, and with no folder there is
-    // nothing to link to.
-    if (folder && HasBits(type, kTypeDesktopLink | kTypeProgramsLink))
-        ChangeFolderLink(pm, folder, type, true, iconPath, iconIndex);
+    // again would find this same handle. It is asked for even without a
+    // folder, so that Program Manager still answers a link with code 12.
+    ChangeFolderLink(pm, folder, type, true, iconPath, iconIndex);
     return folder;
 }
 
