@@ -152,7 +152,7 @@ int AddItem(ZYNPM pm, ZYNFOLDER folder, const Options& o, const Words& words) {
     const char* name = OptionalText(o, "--name");
     const char* icon = OptionalText(o, "--icon");
     const char* workdir = OptionalText(o, "--workdir");
-    long long iconIndex = 0, hotkey = 0, flags = -1;
+    long long iconIndex = 0, hotkey = 0, flags = 0;
     if (!OptionalNumber(o, "--icon-index", &iconIndex, words) || !OptionalNumber(o, "--hotkey", &hotkey, words) ||
         !OptionalNumber(o, "--flags", &flags, words))
         return -1;
@@ -162,7 +162,7 @@ int AddItem(ZYNPM pm, ZYNFOLDER folder, const Options& o, const Words& words) {
         fprintf(stderr, "zynsh: add-item: --pos wants X,Y\n");
         return -1;
     }
-    if (flags < 0) {
+    if (!o.values.count("--flags")) {  // any given value counts, -1 (every bit) too
         flags = (args ? ZYN_ITEM_ARGUMENTS : 0) | (name ? ZYN_ITEM_NAME : 0) | (icon ? ZYN_ITEM_ICON : 0) |
                 (o.values.count("--icon-index") ? ZYN_ITEM_ICON_INDEX : 0) | (pos ? ZYN_ITEM_POSITION : 0) |
                 (workdir ? ZYN_ITEM_WORKDIR : 0) | (o.switches.count("--minimize") ? ZYN_ITEM_MINIMIZE : 0);

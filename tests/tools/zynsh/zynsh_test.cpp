@@ -109,6 +109,12 @@ TEST_F(ZynshRun, CommandsInOneRunCreateAddAndList) {
     EXPECT_EQ(r.exitCode, 0u) << r.output;
     EXPECT_NE(r.output.find("Sub One\r\n"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("\"Pad\","), std::string::npos) << r.output;
+
+    // --flags -1 gives every flag bit, so the hotkey counts without --pos.
+    r = RunZynsh("add-item ZynshTest programs --command C:\\windows\\regedit.exe --name Reg --flags -1 "
+                 "--hotkey 1601 ; list-items ZynshTest programs");
+    EXPECT_EQ(r.exitCode, 0u) << r.output;
+    EXPECT_NE(r.output.find(",1601,"), std::string::npos) << r.output;
 }
 
 TEST_F(ZynshRun, FailureStopsTheRunAndShowsTheCode) {
