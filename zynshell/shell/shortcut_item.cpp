@@ -66,9 +66,11 @@ int ShellFolder::DeleteItem(ProgramManager&, const char* itemName) {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (lstrcmpiA(entry.cFileName, sought) != 0) continue;
         char path[MAX_PATH];
-        if (zyn::BoundedFormat(path, sizeof path, "%s\\%s", name(), entry.cFileName) &&
-            DeleteFileA(path))
+        // The shell is told whatever the deletion gave; a refusal is not reported.
+        if (zyn::BoundedFormat(path, sizeof path, "%s\\%s", name(), entry.cFileName)) {
+            DeleteFileA(path);
             NotifyShellOfPath(SHCNE_UPDATEDIR, path);
+        }
         break;
     } while (FindNextFileA(find.get(), &entry));
     return 1;
