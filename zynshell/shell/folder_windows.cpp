@@ -61,12 +61,19 @@ void Minimise(HWND window) {
         ShowWindowAsync(window, SW_MINIMIZE);
 }
 
-BOOL CALLBACK MinimiseFirstMatch(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<TitleSearch*>(param);
-    if (ReadTitle(window, *search) != search->cch) return TRUE;
-    if (lstrcmpiA(search->text.data(), search->title) != 0) return TRUE;
-    Minimise(window);
-    return FALSE;
+// Called from inside EnumWindows: nothing may be thrown through user32's
+// frames (the 32-bit unwinder cannot pass them), so a failed allocation of
+// the hung-thread list ends the search.
+BOOL CALLBACK MinimiseFirstMatch(HWND window, LPARAM param) noexcept {
+    try {
+        auto* search = reinterpret_cast<TitleSearch*>(param);
+        if (ReadTitle(window, *search) != search->cch) return TRUE;
+        if (lstrcmpiA(search->text.data(), search->title) != 0) return TRUE;
+        Minimise(window);
+        return FALSE;
+    } catch (...) {
+        return FALSE;
+    }
 }
 
 void MinimiseWindowTitled(const char* title, std::vector<DWORD>& hungThreads) {
