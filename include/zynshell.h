@@ -111,7 +111,9 @@ ZYNFOLDER ZYNAPI ZynGetFolderHandle(ZYNPM pm, const char* name, int32_t type);
 ZYNFOLDER ZYNAPI ZynCreateFolder(ZYNPM pm, const char* name, int32_t type);
 ZYNFOLDER ZYNAPI ZynCreateFolderEx(ZYNPM pm, const char* name, int32_t type,
                                    const char* iconPath, int iconIndex);
-/* Deletes the folder and everything in it; the handle is gone either way. */
+/* Deletes the folder and everything in it; the handle is gone either way.
+ * A Start-menu root, or a folder that holds one (a name such as "", "." or
+ * ".."), is never deleted: the result is then 0. */
 int ZYNAPI ZynDeleteFolder(ZYNPM pm, ZYNFOLDER folder);
 int ZYNAPI ZynUpdateFolder(ZYNPM pm, ZYNFOLDER folder);
 int ZYNAPI ZynShowFolder(ZYNPM pm, ZYNFOLDER folder, int showCmd);
