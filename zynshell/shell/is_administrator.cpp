@@ -8,7 +8,8 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <memory>
+#include <new>
 
 
 namespace zynshell {
@@ -32,10 +33,13 @@ int IsAdministrator() {
     DWORD cbGroups = 0;
     if (GetTokenInformation(token.get(), TokenGroups, nullptr, 0, &cbGroups)) return 0;
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || cbGroups == 0) return 0;
-    // DWORD-aligned storage: TOKEN_GROUPS holds pointers and SIDs.
-    std::vector<ULONG_PTR> storage((cbGroups + sizeof(ULONG_PTR) - 1) / sizeof(ULONG_PTR));
-    if (!GetTokenInformation(token.get(), TokenGroups, storage.data(), cbGroups, &cbGroups)) return 0;
-    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(storage.data());
+    // Pointer-aligned storage: TOKEN_GROUPS holds pointers and SIDs. Running
+    // out of memory reads as "not an administrator", like every failure here.
+    std::unique_ptr<ULONG_PTR[]> storage(
+        new (std::nothrow) ULONG_PTR[(cbGroups + sizeof(ULONG_PTR) - 1) / sizeof(ULONG_PTR)]);
+    if (!storage) return 0;
+    if (!GetTokenInformation(token.get(), TokenGroups, storage.get(), cbGroups, &cbGroups)) return 0;
+    const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(storage.get());
 
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
     zyn::UniqueSid admins;
