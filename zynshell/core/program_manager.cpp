@@ -7,11 +7,12 @@
 #include <new>
 
 #include "program_folder.h"
+#include "shell/is_administrator.h"
 
 namespace zynshell {
 
 ProgramManager::ProgramManager(BackendKind kind, int32_t nt, int32_t kind_of_platform)
-    : backendKind(kind), ntFlag(nt ? 1 : 0), platformKind(kind_of_platform) {}
+    : backendKind(kind), ntFlag(nt ? 1 : 0), adminFlag(IsAdministrator()), platformKind(kind_of_platform) {}
 
 ProgramManager::~ProgramManager() {
     // Callers should have released their handles; those left over would

@@ -7,8 +7,9 @@
 // Ownership: the info buffer and the six root strings are new[] blocks. The
 // base destructor frees whatever is still set and destroys every folder
 // handle still registered; a backend that frees one of them itself sets the
-// pointer to null. adminFlag is set by the backend constructors (the
-// administrator test lives with the shell backend; both backends use it).
+// pointer to null. The base constructor sets adminFlag for both backends
+// (the administrator test lives with the shell backend; the DDE backend
+// reads the answer).
 #pragma once
 
 #include <cstddef>

@@ -13,7 +13,6 @@
 #include "bounded.h"
 #include "core/program_folder.h"
 #include "shell/folder_directory.h"
-#include "shell/is_administrator.h"
 #include "shell/shell_folder.h"
 
 namespace zynshell {
@@ -44,7 +43,6 @@ void FreeString(char*& s) {
 ShellProgramManager::ShellProgramManager(int16_t ntFlagArg, int32_t platformKindArg,
                                          const char* shellFoldersKey)
     : ProgramManager(kBackendShell, ntFlagArg != 0 ? 1 : 0, platformKindArg) {
-    adminFlag = IsAdministrator();
     backendKind = kBackendShell;
     ntFlag = ntFlagArg != 0 ? 1 : 0;
     platformKind = platformKindArg;
