@@ -79,11 +79,13 @@ public:
     std::vector<std::string> log;
     std::vector<std::string> opened;  // names OpenFolder was asked for
     bool throwOnOpen = false;
+    bool refuseCreate = false;  // OpenFolder with create gives null (no memory)
 
     ProgramFolder* OpenFolder(const char* name, int32_t type, int create) override {
         std::string key = name ? name : "<root>";
         opened.push_back(key + (create ? " create" : ""));
         if (throwOnOpen) throw std::bad_alloc();
+        if (create && refuseCreate) return nullptr;
         if (backendKind == zynshell::kBackendShell) {
             if (ProgramFolder* f = openFolders.Find(key.c_str(), type, 0)) return f;
         }

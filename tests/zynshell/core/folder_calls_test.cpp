@@ -140,6 +140,12 @@ TEST(DdeCalls, CreateShowsExistingGroupAlwaysAndRefusesLinks) {
     pm.lastError = 0;
     EXPECT_EQ(DeleteLinkToFolder(&pm, games, kProgramsLink), 0);
     EXPECT_EQ(pm.lastError, kErrLinkOnDde);
+
+    // The link is refused with 12 also when the group's handle could not be made.
+    pm.lastError = 0;
+    pm.refuseCreate = true;
+    EXPECT_EQ(CreateFolderEx(&pm, "New", 2 | kDesktopLink, nullptr, 0), nullptr);
+    EXPECT_EQ(pm.lastError, kErrLinkOnDde);
 }
 
 TEST(DdeCalls, NullNameWithStartUpUsesTheStartUpGroup) {
