@@ -157,13 +157,12 @@ int LpdConnect(LpdConnection& connection, const char* host) {
         }
         connection.socket.reset();
 
-        if (IsPortBusy(error)) {
+        if (IsPortBusy(error) && localPort >= kLowestLocalPort) {
             // The port is bound but its connection to this server is still
             // remembered (TIME_WAIT): the next port down gives a fresh one.
-            if (--localPort < kLowestLocalPort) {
-                ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_8027);
-                return kLpdNoLocalPort;
-            }
+            // From 221 this is 220, one below the range the bind walk keeps
+            // to; a connection refused as busy from 220 ends the walk below.
+            --localPort;
             continue;
         }
         if (error == WSAECONNREFUSED) {

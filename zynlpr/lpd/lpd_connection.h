@@ -1,6 +1,7 @@
 // The connection layer of the LPD client: Windows Sockets start-up, the TCP
-// connection from a reserved local port (731 down to 221) to port 515 of the
-// LPD host, whole sends, exact receives and the one-byte acknowledgement
+// connection from a reserved local port (731 down to 221; 220 only as the
+// retry of a connection refused as busy from 221) to port 515 of the LPD
+// host, whole sends, exact receives and the one-byte acknowledgement
 // with which an LPD server answers each command (RFC 1179).
 //
 // Used only by the job submission (lpd_submit.cpp). Each submission owns its

@@ -123,6 +123,69 @@ TEST_F(LpdConnectionTest, PortWithAConnectionToTheSameServerIsSkipped) {
     EXPECT_EQ(c[1].peerPort, 730);
 }
 
+// A socket bound to `port` and connected to the server: the port can be
+// neither bound nor listened on by anyone else while it lives.
+zyn::UniqueSocket ConnectFromPort(int port, const std::string& server) {
+    zyn::UniqueSocket s(socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(static_cast<u_short>(port));
+    sockaddr_in remote = {};
+    remote.sin_family = AF_INET;
+    remote.sin_port = htons(515);
+    remote.sin_addr.s_addr = inet_addr(server.c_str());
+    if (bind(s.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        connect(s.get(), reinterpret_cast<sockaddr*>(&remote), sizeof remote) != 0)
+        s.reset();
+    return s;
+}
+
+TEST_F(LpdConnectionTest, LocalPortWalkEndsAt221) {
+    // With 731..222 taken the connection comes from 221; with 221 taken too
+    // the walk ends with message 8027. (A port that can't be held by
+    // listening, e.g. one with a connection of an earlier test in TIME_WAIT,
+    // is held by a connection to the server instead.)
+    ScriptedLpdServer server;
+    ASSERT_TRUE(server.Listening());
+    std::vector<zyn::UniqueSocket> held;
+    size_t connections = 0;  // made to the server by this test
+    for (int port = 731; port >= 222; --port) {
+        auto listening = HoldPorts(port, port);
+        if (!listening.empty()) {
+            held.push_back(std::move(listening[0]));
+            continue;
+        }
+        zyn::UniqueSocket connected = ConnectFromPort(port, server.Address());
+        if (connected) {
+            ++connections;
+            held.push_back(std::move(connected));
+            continue;
+        }
+        // Neither: the port is taken already (515, by the server itself).
+        zyn::UniqueSocket probe(socket(AF_INET, SOCK_STREAM, 0));
+        sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<u_short>(port));
+        ASSERT_NE(bind(probe.get(), reinterpret_cast<sockaddr*>(&a), sizeof a), 0) << port;
+    }
+    {
+        MessageBoxWatcher watcher;
+        ASSERT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdConnected);
+        LpdCleanup(connection);
+        ExpectBoxes(watcher, {});
+    }
+    for (int i = 0; i < 50 && server.Connections().size() <= connections; ++i) Sleep(100);
+    ASSERT_EQ(server.Connections().size(), connections + 1);
+    EXPECT_EQ(server.Connections().back().peerPort, 221);
+
+    auto held221 = HoldPorts(221, 221);
+    ASSERT_EQ(held221.size(), 1u);
+    MessageBoxWatcher watcher;
+    EXPECT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdNoLocalPort);
+    EXPECT_FALSE(connection.socket);
+    ExpectBoxes(watcher, {ExpectedText(8027)});
+}
+
 TEST_F(LpdConnectionTest, FailuresToConnectShowTheirMessage) {
     {
         MessageBoxWatcher watcher;
