@@ -311,6 +311,45 @@ TEST_F(LpdSubmitTest, EmptySpoolFileIsNotSent) {
     ExpectBoxes(watcher, {});
 }
 
+TEST_F(LpdSubmitTest, SpoolFileThatReadsShortIsPaddedAndMarkedFailed) {
+    // A file that yields fewer bytes than its size: under Wine, a Linux sysfs
+    // file, whose size is reported as a page but which holds a few bytes.
+    // (The spool file is opened sharing reads only, so no other handle can
+    // shrink it meanwhile.)
+    const char* path = "Z:\\sys\\devices\\system\\cpu\\online";
+    std::string contents;
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    {
+        HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        char buf[8192];
+        DWORD got = 0;
+        if (h != INVALID_HANDLE_VALUE) {
+            ReadFile(h, buf, sizeof buf, &got, nullptr);
+            CloseHandle(h);
+        }
+        contents.assign(buf, got);
+    }
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &attributes) || attributes.nFileSizeHigh != 0 ||
+        attributes.nFileSizeLow <= contents.size())
+        GTEST_SKIP() << "no file that reads short (Linux sysfs through Z:)";
+    const size_t announced = attributes.nFileSizeLow;
+
+    MessageBoxWatcher watcher;
+    LpdSubmitJob(path, "Report", "ZYN_LPRPort0");
+    ASSERT_TRUE(server.WaitClosed(1, 10000));
+    auto c = server.Connections()[0];
+    // The full announced length, zeros in place of the missing bytes, then
+    // 0x01 instead of the end byte; no control file follows.
+    ASSERT_EQ(c.files.size(), 1u);
+    EXPECT_EQ(c.files[0].kind, 3);
+    EXPECT_EQ(c.files[0].announced, std::to_string(announced));
+    std::string expected = contents + std::string(announced - contents.size(), '\0');
+    EXPECT_TRUE(c.files[0].contents == expected);
+    EXPECT_EQ(c.files[0].endByte, 1);
+    EXPECT_EQ(c.bytes.find("cfA"), std::string::npos);
+    ExpectBoxes(watcher, {Error(ExpectedText(8022, path))});
+}
+
 TEST_F(LpdSubmitTest, SpoolFileOf4GiBIsAnnouncedWithItsTrueSize) {
     lpdtest::SpoolFile spool("");
     {
