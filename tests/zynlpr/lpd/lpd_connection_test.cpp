@@ -96,9 +96,12 @@ TEST_F(LpdConnectionTest, PortsInUseAreSkippedInDescendingOrder) {
 }
 
 TEST_F(LpdConnectionTest, PortWithAConnectionToTheSameServerIsSkipped) {
-    // Port 731 is bound, and already connected to the server: binding it
-    // again may succeed (address reuse), but connecting from it can't (Wine
-    // answers 10049, as for a port in TIME_WAIT; Windows 10048).
+    // Port 731 is bound, and already connected to the server. Wine refuses
+    // a second bind of it with 10048 (the holder's SO_REUSEADDR does not
+    // let a socket without it share the port), so this takes the bind walk;
+    // the busy-connect branch (10048/10049 from connect) is not reached from
+    // a test program here, since Linux lets a bound port reuse a TIME_WAIT
+    // connection on loopback.
     ScriptedLpdServer server;
     ASSERT_TRUE(server.Listening());
     zyn::UniqueSocket holder(socket(AF_INET, SOCK_STREAM, 0));
