@@ -63,8 +63,11 @@ int BuildControlFile(char* buf, const LpdJobNames& names, bool banner) {
     zyn::BoundedCopyN(document, sizeof document, names.document, documentMax);
 
     if (banner) {
+        // Servers keep at most 99 octets of a job name (RFC 1179).
+        char jobName[kMaxJobNameChars + 1];
+        zyn::BoundedCopy(jobName, document);
         zyn::BoundedFormat(buf, kLpdBufferSize, "H%s\nP%s\nC%s\nJ%s\nL%s\nfdfA%03d%s\nUdfA%03d%s\nN%s\n",
-                           names.host, names.user, names.host, document, names.user,
+                           names.host, names.user, names.host, jobName, names.user,
                            names.jobNumber, names.host, names.jobNumber, names.host, document);
     } else {
         zyn::BoundedFormat(buf, kLpdBufferSize, "H%s\nP%s\nfdfA%03d%s\nUdfA%03d%s\nN%s\n",

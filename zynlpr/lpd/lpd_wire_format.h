@@ -15,9 +15,11 @@ namespace zynlpr {
 
 constexpr size_t kLpdBufferSize = 256;  // commands and control file: 255 bytes of room
 
-// RFC 1179 limits of the host name (H line, file names) and the user (P line).
+// RFC 1179 limits of the host name (H and C lines, file names), the user
+// (P and L lines) and the job name of the banner page (J line).
 constexpr size_t kMaxHostChars = 31;
 constexpr size_t kMaxUserChars = 31;
+constexpr size_t kMaxJobNameChars = 99;
 
 // Copies at most maxChars characters of src into dst[cbDst], control
 // characters replaced by '_'. True when nothing was cut.
@@ -43,7 +45,8 @@ int FormatReceiveJobCommand(char* buf, const char* queue);
 int FormatDataFileCommand(char* buf, uint64_t size, const LpdJobNames& names);
 
 // The control file: H P [C J L] f U N lines; with banner the C, J and L
-// lines are included. The document name is shortened so the file fits.
+// lines are included. The document name is shortened so the file fits, and
+// in the J line to at most kMaxJobNameChars.
 int BuildControlFile(char* buf, const LpdJobNames& names, bool banner);
 
 // 0x02 length ' ' "cfA" job host 0x0A.

@@ -84,6 +84,16 @@ TEST(LpdWireFormat, LongValuesAreShortenedToFitTheBuffers) {
         EXPECT_NE(cf.find("fdfA999" + std::string(kMaxHostChars, 'x') + "\n"), std::string::npos);
         EXPECT_NE(cf.find("\nNxxx"), std::string::npos);
     }
+    // With short host and user names there is room for more, but the job
+    // name of the banner page stays within the 99 octets of RFC 1179.
+    std::string cf = ControlFile(Names("pc1", "ann", longText.c_str(), 1), true);
+    size_t j = cf.find("\nJ"), jEnd = cf.find('\n', j + 1);
+    ASSERT_NE(j, std::string::npos);
+    EXPECT_EQ(jEnd - j - 2, kMaxJobNameChars);
+    size_t nLine = cf.find("\nN");
+    ASSERT_NE(nLine, std::string::npos);
+    EXPECT_GE(cf.size() - nLine - 3, kMaxJobNameChars);
+
     char buf[kLpdBufferSize];
     int n = FormatReceiveJobCommand(buf, longText.c_str());
     EXPECT_EQ(n, 255);
