@@ -97,7 +97,12 @@ class Handler(socketserver.BaseRequestHandler):
             step = "control" if kind == b"\x02" else "data"
             if not self.answer(step):
                 continue
-            size = int(size_text or 0)
+            try:
+                size = int(size_text or 0)
+            except ValueError:
+                size = -1
+            if size < 0:  # not a size: the stream can't be followed further
+                break
             path = os.path.join(folder, safe_name(name))
             started = time.monotonic()
             if srv.discard and step == "data":
