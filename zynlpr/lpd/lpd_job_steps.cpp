@@ -29,7 +29,9 @@ int ReceiveRefusalText(LpdConnection& connection, char* buf, int cb) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(s, &readable);
-    timeval tv = {0, static_cast<long>(kRefusalTextWaitMs * 1000)};
+    // Whole seconds in tv_sec: a tv_usec of a million or more is out of range.
+    timeval tv = {static_cast<long>(kRefusalTextWaitMs / 1000),
+                  static_cast<long>((kRefusalTextWaitMs % 1000) * 1000)};
     if (select(0, &readable, nullptr, nullptr, &tv) != 1) return 0;
     int n = recv(s, buf, cb, 0);
     return n > 0 ? n : 0;

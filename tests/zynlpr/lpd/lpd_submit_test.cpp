@@ -254,7 +254,14 @@ TEST_F(LpdSubmitTest, RefusedQueueShowsTheServersText) {
         LpdSubmitJob(spool.Path(), "Report", "ZYN_LPRPort0");
         ExpectBoxes(watcher, {Error(ExpectedText(8018)), Error(ExpectedText(8014))});
     }
-    ASSERT_TRUE(server.WaitClosed(2, 5000));
+    {
+        // A printable refusal byte with nothing after it is no refusal text.
+        server.Script({Answer::Refuse('x')});
+        MessageBoxWatcher watcher;
+        LpdSubmitJob(spool.Path(), "Report", "ZYN_LPRPort0");
+        ExpectBoxes(watcher, {Error(ExpectedText(8018)), Error(ExpectedText(8014))});
+    }
+    ASSERT_TRUE(server.WaitClosed(3, 5000));
     for (auto& c : server.Connections()) EXPECT_EQ(c.bytes, "\x02raw\n");
 }
 
