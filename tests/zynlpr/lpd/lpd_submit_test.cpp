@@ -375,6 +375,39 @@ TEST_F(LpdSubmitTest, SpoolFileOf4GiBIsAnnouncedWithItsTrueSize) {
     ExpectBoxes(watcher, {Error(ExpectedText(8018))});
 }
 
+TEST_F(LpdSubmitTest, UserNameComesFromTheSystemOrElseMessage8013) {
+    // Wine's GetUserNameA reports WINEUSERNAME; one longer than the 260-byte
+    // buffer makes it fail, and the job then carries the text of 8013.
+    char saved[1024] = {};
+    const bool hadName = GetEnvironmentVariableA("WINEUSERNAME", saved, sizeof saved) > 0;
+    lpdtest::SpoolFile spool("data");
+    size_t jobs = 0;
+    auto controlFileOfAJob = [&] {
+        LpdSubmitJob(spool.Path(), "Report", "ZYN_LPRPort0");
+        server.WaitClosed(++jobs, 10000);
+        auto c = server.Connections().back();
+        return c.files.size() == 2 ? c.files[1].contents : std::string();
+    };
+    SetEnvironmentVariableA("WINEUSERNAME", "ann");
+    char user[260] = {};
+    DWORD cch = sizeof user;
+    const bool wineReadsIt = GetUserNameA(user, &cch) && strcmp(user, "ann") == 0;
+    std::string named, unknown;
+    if (wineReadsIt) {
+        named = controlFileOfAJob();
+        SetEnvironmentVariableA("WINEUSERNAME", std::string(300, 'u').c_str());
+        unknown = controlFileOfAJob();
+    }
+    SetEnvironmentVariableA("WINEUSERNAME", hadName ? saved : nullptr);
+    if (!wineReadsIt) GTEST_SKIP() << "GetUserNameA does not follow WINEUSERNAME here";
+
+    EXPECT_NE(named.find("\nPann\n"), std::string::npos) << named;
+    LpdJobNames names;
+    MakeJobNames(names, localHost.c_str(), MessageText(MSG_UNKNOWN_USER), "", 0);
+    EXPECT_NE(unknown.find("\nP" + std::string(names.user) + "\n"), std::string::npos) << unknown;
+    EXPECT_EQ(unknown.find("uuu"), std::string::npos);
+}
+
 TEST_F(LpdSubmitTest, ControlCharactersInTheDocumentNameAddNoLine) {
     lpdtest::SpoolFile spool("data");
     LpdSubmitJob(spool.Path(), "Report\nUdfA000victim", "ZYN_LPRPort0");
