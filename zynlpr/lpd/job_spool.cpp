@@ -159,6 +159,10 @@ DWORD StartDocument(LprPort* port, const WCHAR* printerName, DWORD jobId, DWORD 
     return ERROR_SUCCESS;
 }
 
+constexpr DWORD kWriteRetryPauseMs = 50;
+
+DWORD BoundedTimeout(DWORD timeoutMs, DWORD defaultMs) { return timeoutMs ? timeoutMs : defaultMs; }
+
 bool IsDroppedStatusRequest(const BYTE* buffer, DWORD count) {
     static const char kCommand[] = "@PJL USTATUS";
     return count >= 12 && memcmp(buffer, kCommand, 12) == 0;
@@ -182,11 +186,17 @@ DWORD WriteSpool(LprPort* port, const BYTE* buffer, DWORD count, DWORD* written)
         if (!ClearCommError(port->spoolFile, &mask, nullptr)) return writeError;
         if (mask & CE_OOP) return ERROR_OUT_OF_PAPER;
         if (mask & (CE_IOE | CE_BREAK)) return ERROR_IO_DEVICE;
+        // A zero time-out would never run out; a device that keeps failing
+        // must not hold the spooler thread for ever, so the default bounds it.
         if (mask & CE_DNS) {
-            if (RetryTimedOut(port, port->deviceNotSelectedTimeout)) return ERROR_NOT_READY;
-        } else if (RetryTimedOut(port, port->transmissionRetryTimeout)) {
+            if (RetryTimedOut(port, BoundedTimeout(port->deviceNotSelectedTimeout,
+                                                   kDefaultDeviceNotSelectedMs)))
+                return ERROR_NOT_READY;
+        } else if (RetryTimedOut(port, BoundedTimeout(port->transmissionRetryTimeout,
+                                                      kDefaultTransmissionRetryMs))) {
             return ERROR_SEM_TIMEOUT;
         }
+        Sleep(kWriteRetryPauseMs);
     }
 }
 
