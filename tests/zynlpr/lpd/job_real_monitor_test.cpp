@@ -15,22 +15,16 @@
 
 #include "lpd_test_support.h"
 #include "message_box_watcher.h"
+#include "monitor_test_support.h"
 #include "scripted_lpd_server.h"
 
 namespace {
 
-const char kMonitorKey[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\ZYN LPR Monitor";
-
-std::string ExeDir() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    while (n > 0 && path[n - 1] != '\\') --n;
-    return std::string(path, n);
-}
+using montest::ExeDir;
+using montest::kMonitorKey;
 
 void SetText(HKEY key, const char* name, const std::string& value) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+    montest::SetText(key, name, value.c_str());
 }
 
 TEST(RealMonitorJobs, SeveralPortsPrintAtOnceAndEveryJobArrivesIntact) {

@@ -21,14 +21,8 @@ using namespace zynlpr;
 
 namespace {
 
-const char kMonitorKey[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\ZYN LPR Monitor";
-
-std::string ExeDir() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    while (n > 0 && path[n - 1] != '\\') --n;
-    return std::string(path, n);
-}
+using montest::ExeDir;
+using montest::kMonitorKey;
 
 std::string ModulePath(HMODULE m) {
     char path[MAX_PATH] = {};

@@ -12,6 +12,16 @@
 
 namespace montest {
 
+inline constexpr char kMonitorKey[] = "System\\CurrentControlSet\\Control\\Print\\Monitors\\ZYN LPR Monitor";
+
+// Folder of the test program, with its trailing backslash: the DLLs are built there.
+inline std::string ExeDir() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    while (n > 0 && path[n - 1] != '\\') --n;
+    return std::string(path, n);
+}
+
 // Deletes a key and everything below it.
 inline void DeleteTree(HKEY root, const std::string& path) {
     HKEY key = nullptr;
