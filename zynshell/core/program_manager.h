@@ -47,6 +47,7 @@ enum ErrorCode : int32_t {
     kErrBadShowCommand = 11,
     kErrLinkOnDde = 12,
     kErrBadItemName = 13,  // an item whose shortcut file name or path cannot be formed
+    kErrUnsafeCommand = 14,  // a Program Manager command refused before sending (progman_command.h)
 };
 
 constexpr int kInfoBufferSize = 5120;
