@@ -137,19 +137,6 @@ TEST(DdeInitiate, TheFirstOfTwoServersWins) {
     zynshell::PMUninit(pm);
 }
 
-TEST(DdeLifecycle, UninitOfTheOlderOfTwoKeepsTheNewerWorking) {
-    ScriptedProgman server;
-    ProgramManager* older = zynshell::PMInit(1);
-    ProgramManager* newer = zynshell::PMInit(1);
-    ASSERT_TRUE(older && newer);
-    zynshell::PMUninit(older);
-    ASSERT_NE(zynshell::DdeObjectListHead(), nullptr);
-    EXPECT_EQ(zynshell::DdeObjectListHead()->object, newer);
-    EXPECT_EQ(zynshell::DdeObjectListHead()->next, nullptr);
-    EXPECT_EQ(static_cast<DdeProgramManager*>(newer)->Execute("[Still()]"), 1);
-    zynshell::PMUninit(newer);
-}
-
 TEST(DdeLifecycle, FailedConstructionLeavesNoWindow) {
     // Without the personal Programs directory an object for Windows NT 4.0
     // cannot be built.
