@@ -323,3 +323,33 @@ TEST_F(DdeConversation, ReadersStayInsideTheInfoBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+// This program stands in for Program Manager's shell module (system.ini
+// [boot] shell=), with the string resources of startup_names.rc.
+TEST(DdeStartupGroup, NameComesFromTheShellModulesSettingsFile) {
+    char self[MAX_PATH], saved[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    GetPrivateProfileStringA("boot", "shell", "", saved, sizeof saved, "system.ini");
+    zyn::ScopeExit restore([&] {
+        WritePrivateProfileStringA("boot", "shell", saved[0] ? saved : nullptr, "system.ini");
+        WritePrivateProfileStringA("Settings", nullptr, nullptr, "zynprogman.ini");
+    });
+    ASSERT_TRUE(WritePrivateProfileStringA("boot", "shell", strrchr(self, '\\') + 1, "system.ini"));
+    struct Case {
+        const char* value;  // StartUp in the settings file
+        const char* startup;
+    } const cases[] = {{nullptr, "StartUp"}, {"Autostart", "Autostart"}};  // START UP reads as StartUp
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.startup);
+        WritePrivateProfileStringA("Settings", "StartUp", c.value, "zynprogman.ini");
+        ProgramManager* pm = zynshell::MakeDdeProgramManager(1, 2);
+        ASSERT_NE(pm, nullptr);
+        EXPECT_STREQ(pm->startup, c.startup);
+        static_cast<DdeProgramManager*>(pm)->Initiate();  // keeps the count on "PROGMAN" even
+        delete pm;
+    }
+}
+
+}  // namespace
