@@ -202,7 +202,7 @@ void DdeProgramManager::WaitForAnswer() {
             break;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchPosted(msg);
         if (transactionFailed) break;
     }
     KillTimer(window, timerId_);
@@ -220,7 +220,17 @@ void DdeProgramManager::DiscardLateAnswers() {
     for (int i = 0; i < kLateAnswerLimit &&
                     PeekMessageA(&msg, window_.get(), WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE);
          ++i)
-        DispatchMessageA(&msg);
+        DispatchPosted(msg);
+}
+
+// Posted acknowledgements carry a packed lParam; one sent on this thread
+// (as an initiate acknowledgement is) carries raw atoms and must not be
+// unpacked or freed. Only messages taken from the queue here are known to
+// have been posted.
+void DdeProgramManager::DispatchPosted(const MSG& msg) {
+    dispatchingPosted_ = true;
+    DispatchMessageA(&msg);
+    dispatchingPosted_ = false;
 }
 
 void DdeProgramManager::OnAck(HWND sender, LPARAM lParam) {
@@ -235,9 +245,8 @@ void DdeProgramManager::OnAck(HWND sender, LPARAM lParam) {
     }
     case WM_DDE_REQUEST:
     case WM_DDE_EXECUTE: {
-        // An acknowledgement sent rather than posted is not packed.
         UINT_PTR status = 0, value = 0;
-        if (InSendMessage() || !UnpackDDElParam(WM_DDE_ACK, lParam, &status, &value)) return;
+        if (!dispatchingPosted_ || !UnpackDDElParam(WM_DDE_ACK, lParam, &status, &value)) return;
         FreeDDElParam(WM_DDE_ACK, lParam);
         const bool positive = (status & kAckPositive) != 0;
         if (awaitedMessage == WM_DDE_EXECUTE) {
@@ -255,7 +264,7 @@ void DdeProgramManager::OnAck(HWND sender, LPARAM lParam) {
         break;
     }
     default:  // no transaction waits: a late answer, of which only its packing is ours
-        if (!InSendMessage()) FreeDDElParam(WM_DDE_ACK, lParam);
+        if (dispatchingPosted_) FreeDDElParam(WM_DDE_ACK, lParam);
         break;
     }
     awaitedMessage = 0;

@@ -73,6 +73,7 @@ private:
     bool PostTransaction(UINT message, const char* text);
     void WaitForAnswer();
     void DiscardLateAnswers();
+    void DispatchPosted(const MSG& msg);
     void ReadStartupGroupName();
     void ReadProgramsDirectories();
     int RegistryGroupExists(const char* name, int32_t type);
@@ -88,6 +89,7 @@ private:
     ATOM pendingItem_ = 0;
     HGLOBAL pendingCommand_ = nullptr;
     UINT_PTR timerId_ = 0;  // of the current wait
+    bool dispatchingPosted_ = false;
 };
 
 }  // namespace zynshell

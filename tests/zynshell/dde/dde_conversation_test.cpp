@@ -266,15 +266,17 @@ TEST_F(DdeConversation, AServerWindowThatIsGoneFailsAtOnce) {
 }
 
 TEST_F(DdeConversation, ALateAnswerDoesNotAnswerTheNextTransaction) {
-    // Wine's server follows each data answer with a positive acknowledgement.
-    server.Script({{Answer::kData, {CF_TEXT, false, true, false, true, "Main\r\n"}}, {Answer::kNack}});
+    // Wine's server follows each data answer with a positive acknowledgement
+    // carrying the item atom; here it arrives within the next transaction.
+    server.Script({{Answer::kData, {CF_TEXT, false, true, false, true, "Main\r\n"}},
+                   {Answer::kData, {CF_TEXT, false, true, false, true, "Tools\r\n"}},
+                   {Answer::kNack}});
     ASSERT_EQ(zynshell::ListSubFolders(pm, nullptr), 1);
     EXPECT_EQ(ReadAll(pm), Lines{"Main"});
-    EXPECT_EQ(dde->Execute("[Refused()]"), 0);
-    EXPECT_EQ(pm->lastError, zynshell::kErrDdeFailed);
-    server.SetGroupList("Tools\r\n");
     ASSERT_EQ(zynshell::ListSubFolders(pm, nullptr), 1);
     EXPECT_EQ(ReadAll(pm), Lines{"Tools"});
+    EXPECT_EQ(dde->Execute("[Refused()]"), 0);
+    EXPECT_EQ(pm->lastError, zynshell::kErrDdeFailed);
 }
 
 TEST_F(DdeConversation, TimerZeroEndsTheWaitWithoutFailure) {

@@ -114,6 +114,7 @@ void ScriptedProgman::AnswerExecute(HWND client, LPARAM lParam) {
         GlobalUnlock(memory);
     }
     Note("execute:" + text);
+    PostLateAck(client);
     const Step step = NextStep();
     switch (step.answer) {
     case Answer::kAck:
@@ -131,6 +132,7 @@ void ScriptedProgman::AnswerExecute(HWND client, LPARAM lParam) {
 void ScriptedProgman::AnswerRequest(HWND client, LPARAM lParam) {
     const ATOM item = HIWORD(lParam);
     Note("request:" + AtomName(item));
+    PostLateAck(client);
     Step step = NextStep();
     switch (step.answer) {
     case Answer::kAck: {  // nothing scripted: the group list
@@ -168,7 +170,12 @@ void ScriptedProgman::PostData(HWND client, ATOM item, const DataAnswer& data) {
         if (memory) GlobalFree(memory);
         return;
     }
-    if (data.thenAck) PostAck(client, window_, kAckPositive, item);
+    if (data.lateAck) lateAck_ = item;
+}
+
+void ScriptedProgman::PostLateAck(HWND client) {
+    if (lateAck_) PostAck(client, window_, kAckPositive, lateAck_);
+    lateAck_ = 0;
 }
 
 Step ScriptedProgman::NextStep() {
@@ -182,11 +189,6 @@ Step ScriptedProgman::NextStep() {
 void ScriptedProgman::Script(std::vector<Step> steps) {
     std::lock_guard<std::mutex> lock(mutex_);
     steps_.assign(steps.begin(), steps.end());
-}
-
-void ScriptedProgman::SetGroupList(const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    groupList_ = text;
 }
 
 void ScriptedProgman::Note(const std::string& entry) {

@@ -32,7 +32,8 @@ struct DataAnswer {
     bool ackReq = false;
     bool release = true;
     bool noMemory = false;       // data handle 0
-    bool thenAck = false;        // then a positive acknowledgement of its own, as Wine's server does
+    bool lateAck = false;        // a positive acknowledgement of its own follows, as Wine's server
+                                 // sends one; it arrives just before the next answer
     std::string text;            // sent with its terminator
 };
 
@@ -61,10 +62,9 @@ public:
     HWND window() const { return window_; }
 
     // Answers for the next transactions, in order. Without a scripted step an
-    // execute is acknowledged and a request answered with groupList as
-    // CF_TEXT data that the client releases.
+    // execute is acknowledged and a request answered with the groups
+    // Accessories, Main and Tools as CF_TEXT data that the client releases.
     void Script(std::vector<Step> steps);
-    void SetGroupList(const std::string& text);
 
     // What the server saw, in order: "initiate", "execute:<text>",
     // "request:<item>", "ack:<status hex>:<item>", "terminate".
@@ -83,6 +83,7 @@ private:
     void AnswerExecute(HWND client, LPARAM lParam);
     void AnswerRequest(HWND client, LPARAM lParam);
     void PostData(HWND client, ATOM item, const DataAnswer& data);
+    void PostLateAck(HWND client);
 
     InitiateAnswer initiate_;
     HWND window_ = nullptr;
@@ -94,6 +95,7 @@ private:
     std::vector<std::string> log_;
     std::string groupList_ = "Accessories\r\nMain\r\nTools\r\n";
     int initiateOrder_ = 0;
+    ATOM lateAck_ = 0;
 };
 
 }  // namespace zyntest
