@@ -194,6 +194,9 @@ TEST_F(DdeConversation, EachAnswerToARequestEndsItAsItShould) {
          {"Main", "Tools"}, nullptr, false},
         {"another format", {Answer::kData, {CF_BITMAP, true, true, false, false, list}}, 0, {}, "ack:0000:GROUPS",
          false},
+        {"text whose block ends without a terminator (16 bytes: no slack after it)",
+         {Answer::kDataUnterminated, {CF_TEXT, false, true, false, false, "Main\r\nTools2"}}, 1, {"Main", "Tools2"},
+         nullptr, true},
         {"no data memory", {Answer::kData, {CF_TEXT, false, true, true, false, ""}}, 1, {}, nullptr, false},
         {"negative acknowledgement", {Answer::kNack}, 0, {}, nullptr, false},
         {"silence", {Answer::kSilence}, 0, {}, nullptr, false},
@@ -212,7 +215,8 @@ TEST_F(DdeConversation, EachAnswerToARequestEndsItAsItShould) {
         const Lines expected = c.clientAck ? Lines{"request:GROUPS", c.clientAck, "execute:[Sync()]"}
                                            : Lines{"request:GROUPS", "execute:[Sync()]"};
         EXPECT_EQ(log, expected);
-        if (c.step.answer == Answer::kData && !c.step.data.noMemory) {
+        if (c.step.answer != Answer::kNack && c.step.answer != Answer::kSilence &&
+            c.step.answer != Answer::kTerminate && !c.step.data.noMemory) {
             ASSERT_EQ(seen.data.size(), 1u);
             EXPECT_EQ(Freed(seen.data[0]), c.clientFrees);
             if (!c.clientFrees) GlobalFree(seen.data[0]);

@@ -118,7 +118,8 @@ void ScriptedProgman::AnswerExecute(HWND client, LPARAM lParam) {
     const Step step = NextStep();
     switch (step.answer) {
     case Answer::kAck:
-    case Answer::kData: PostAck(client, window_, kAckPositive, reinterpret_cast<UINT_PTR>(memory)); break;
+    case Answer::kData:
+    case Answer::kDataUnterminated: PostAck(client, window_, kAckPositive, reinterpret_cast<UINT_PTR>(memory)); break;
     case Answer::kNack: PostAck(client, window_, 0, reinterpret_cast<UINT_PTR>(memory)); break;
     case Answer::kSilence: break;
     case Answer::kTerminate:
@@ -142,6 +143,7 @@ void ScriptedProgman::AnswerRequest(HWND client, LPARAM lParam) {
         PostData(client, item, step.data);
         break;
     case Answer::kData: PostData(client, item, step.data); break;
+    case Answer::kDataUnterminated: PostData(client, item, step.data, false); break;
     case Answer::kNack: PostAck(client, window_, 0, item); break;
     case Answer::kSilence: break;
     case Answer::kTerminate:
@@ -153,15 +155,15 @@ void ScriptedProgman::AnswerRequest(HWND client, LPARAM lParam) {
 }
 
 // The data memory is left to the client (it releases what fRelease marks).
-void ScriptedProgman::PostData(HWND client, ATOM item, const DataAnswer& data) {
+void ScriptedProgman::PostData(HWND client, ATOM item, const DataAnswer& data, bool terminated) {
     HGLOBAL memory = nullptr;
     if (!data.noMemory) {
-        memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 4 + data.text.size() + 1);
+        memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 4 + data.text.size() + (terminated ? 1 : 0));
         auto* p = static_cast<BYTE*>(GlobalLock(memory));
         const WORD flags = kResponse | (data.ackReq ? kAckReq : 0) | (data.release ? kRelease : 0);
         memcpy(p, &flags, 2);
         memcpy(p + 2, &data.format, 2);
-        memcpy(p + 4, data.text.c_str(), data.text.size() + 1);
+        memcpy(p + 4, data.text.c_str(), data.text.size() + (terminated ? 1 : 0));
         GlobalUnlock(memory);
     }
     const LPARAM lParam = PackDDElParam(WM_DDE_DATA, reinterpret_cast<UINT_PTR>(memory), item);

@@ -22,6 +22,7 @@ enum class Answer {
     kAck,        // execute: positive acknowledgement
     kNack,       // execute or request: negative acknowledgement
     kData,       // request: a data answer (DataAnswer)
+    kDataUnterminated,  // the same, its memory block ending without the text's terminator
     kSilence,    // no answer at all
     kTerminate,  // a WM_DDE_TERMINATE instead of an answer
     kVanish,     // terminate, then the server window is destroyed
@@ -82,7 +83,7 @@ private:
     void Note(const std::string& entry);
     void AnswerExecute(HWND client, LPARAM lParam);
     void AnswerRequest(HWND client, LPARAM lParam);
-    void PostData(HWND client, ATOM item, const DataAnswer& data);
+    void PostData(HWND client, ATOM item, const DataAnswer& data, bool terminated = true);
     void PostLateAck(HWND client);
 
     InitiateAnswer initiate_;
