@@ -14,7 +14,8 @@
  * clock. --rate reads the data at that many bytes per second (a slow
  * printer). Every wait is bounded: a connection that stays silent for 30 s is
  * dropped, and the server exits after --jobs jobs or --lifetime seconds
- * (default 900). Built by bench/run.sh with the system's C compiler.
+ * (default 900). Built by bench/lpd_throughput.sh with the system's C
+ * compiler.
  */
 #define _GNU_SOURCE
 #include <arpa/inet.h>

@@ -6,8 +6,9 @@
 # the receive-job command to the last byte of the data file. The two clients
 # take turns, RUNS times each (default 5); the figure is the median of the
 # per-turn ratios monitor/native. Then the loopback limit (a native sender
-# writing from memory, bench/lpd_memory_sender.c) and the processor time of
-# the monitor's client while the receiver reads 1 MiB/s. Needs root (port
+# writing from memory, bench/lpd_memory_sender.c), the same from memory
+# through the client's connection layer under Wine (no file), and the
+# processor time of the monitor's client while the receiver reads 1 MiB/s. Needs root (port
 # 515, reserved local ports) and the system's C compiler.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -105,6 +106,12 @@ for _ in 1 2 3; do
   "$work/lpd_memory_sender" "$address" bench $((mib << 20))
   jobs=$((jobs + 1))
   receiver_rate $jobs >>"$work/limit"
+  "$top/tools/wine-run.sh" "$build/wineprefix" "$bench" "$address" bench --memory $((mib << 20)) >/dev/null
+  jobs=$((jobs + 1))
+  receiver_rate $jobs >>"$work/wine_limit"
+  "$work/lpd_memory_sender" "$address" bench $((mib << 20)) $((1 << 20)) "$file"
+  jobs=$((jobs + 1))
+  receiver_rate $jobs >>"$work/file_limit"
 done
 receiver_stop
 
@@ -114,6 +121,8 @@ echo "  monitor (Wine):        $(median <"$work/monitor") MB/s"
 echo "  CUPS lpd backend:      $(median <"$work/native") MB/s"
 echo "  median ratio monitor/native: $(median <"$work/ratio") (per run: $(tr '\n' ' ' <"$work/ratio"))"
 echo "  loopback limit (native sender from memory, median of 3): $(median <"$work/limit") MB/s"
+echo "  native sender from the same file, mapped (median of 3): $(median <"$work/file_limit") MB/s"
+echo "  the client's own sends from memory under Wine (median of 3): $(median <"$work/wine_limit") MB/s"
 
 slow=$work/slow.bin
 head -c $((8 << 20)) /dev/urandom >"$slow"
