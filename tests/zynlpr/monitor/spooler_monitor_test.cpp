@@ -1,8 +1,7 @@
-// ZYNLPR.DLL in Wine's real spooler: installed with AddMonitorW, its ports
-// listed and deleted through winspool, a printer on one of its ports, and a
-// RAW job printed to that printer arriving at an LPD server. Wine's spooler
-// runs inside this process (winspool loads localspl), so the monitor is
-// loaded here too, through InitializePrintMonitor2.
+// ZYNLPR.DLL in Wine's real spooler, which winspool runs inside this
+// process: installed with AddMonitorW, its ports listed and deleted through
+// winspool, and a RAW job on a printer of one of its ports arriving at an
+// LPD server.
 #include <gtest/gtest.h>
 
 #include <winsock2.h>
@@ -11,8 +10,9 @@
 #include <winsplp.h>
 
 #include <algorithm>
-#include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "monitor_test_support.h"
@@ -20,26 +20,15 @@
 
 namespace {
 
-using montest::ExeDir;
-using montest::kMonitorKey;
 using montest::Narrow;
 
 WCHAR kMonitor[] = L"ZYN LPR Monitor";
-const std::string kSuffix = std::to_string(GetCurrentProcessId());
-const std::string kPortA = "ZYN_Sp" + kSuffix + "A";  // host and queue
-const std::string kPortB = "ZYN_Sp" + kSuffix + "B";  // neither
-const std::wstring kPrinter = L"Zyn Spooler Test " + std::wstring(kSuffix.begin(), kSuffix.end());
+const std::string kTag = "ZYN_Sp" + std::to_string(GetCurrentProcessId());
+const std::string kPortA = kTag + "A", kPortB = kTag + "B";
+WCHAR kPrinter[] = L"Zyn Spooler Test Printer";
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
-
-std::string PortKey(const std::string& port) { return std::string(kMonitorKey) + "\\Ports\\" + port; }
-
-bool KeyExists(const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
+std::string PortKey(const std::string& port) { return std::string(montest::kMonitorKey) + "\\Ports\\" + port; }
 
 void WritePortKey(const std::string& port, const char* host, const char* queue) {
     HKEY key = nullptr;
@@ -49,106 +38,67 @@ void WritePortKey(const std::string& port, const char* host, const char* queue) 
     RegCloseKey(key);
 }
 
-// A text of the message module, as the monitor loads it.
-std::string MessageModuleText(UINT id) {
-    HMODULE nls = LoadLibraryExA((ExeDir() + "zynlpr.nls").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    char text[260] = {};
-    if (nls) LoadStringA(nls, id, text, sizeof text);
-    if (nls) FreeLibrary(nls);
-    return text;
-}
-
-// Calls an Enum* function of winspool twice (size, then fill).
-template <typename Fn>
-std::vector<BYTE> Enumerate(Fn call, DWORD* count) {
-    DWORD needed = 0;
-    *count = 0;
-    call(nullptr, 0, &needed, count);
+// This test's ports as EnumPortsW reports them: name -> "monitor|description|type"
+// (empty at level 1).
+std::map<std::string, std::string> SpooledPorts(DWORD level) {
+    DWORD needed = 0, count = 0;
+    EnumPortsW(nullptr, level, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed);
-    if (!call(buffer.data(), needed, &needed, count)) *count = 0;
-    return buffer;
-}
-
-struct SpooledPort {
-    std::string name, monitor, description;
-    DWORD type = 0;
-};
-
-// The ports EnumPortsW reports at `level`, only those of this test.
-std::vector<SpooledPort> OurPorts(DWORD level) {
-    DWORD count = 0;
-    auto buffer = Enumerate(
-        [&](BYTE* b, DWORD cb, DWORD* needed, DWORD* n) { return EnumPortsW(nullptr, level, b, cb, needed, n); },
-        &count);
-    std::vector<SpooledPort> ports;
+    std::map<std::string, std::string> ports;
+    if (!EnumPortsW(nullptr, level, buffer.data(), needed, &needed, &count)) return ports;
     for (DWORD i = 0; i < count; ++i) {
-        SpooledPort p;
-        if (level == 1) {
-            p.name = Narrow(reinterpret_cast<PORT_INFO_1W*>(buffer.data())[i].pName);
-        } else {
-            const auto& info = reinterpret_cast<PORT_INFO_2W*>(buffer.data())[i];
-            p = {Narrow(info.pPortName), Narrow(info.pMonitorName), Narrow(info.pDescription), info.fPortType};
-        }
-        if (p.name.rfind("ZYN_Sp" + kSuffix, 0) == 0) ports.push_back(p);
+        auto* info1 = reinterpret_cast<PORT_INFO_1W*>(buffer.data()) + i;
+        auto* info2 = reinterpret_cast<PORT_INFO_2W*>(buffer.data()) + i;
+        std::string name = Narrow(level == 1 ? info1->pName : info2->pPortName);
+        if (name.rfind(kTag, 0) != 0) continue;
+        ports[name] = level == 1 ? "" : Narrow(info2->pMonitorName) + "|" + Narrow(info2->pDescription) + "|" +
+                                            std::to_string(info2->fPortType);
     }
     return ports;
 }
 
-// Recorders put into the monitor's own MONITOR2 table before the spooler
-// copies it, so that a call through winspool is seen arriving at the
-// monitor (today AddPort and ConfigurePort answer as Wine's spooler does
-// when a monitor offers neither, so their result alone can't tell).
+// AddPort and ConfigurePort answer today as Wine's spooler does for a
+// monitor that offers neither, so recorders are put into the monitor's own
+// MONITOR2 table before the spooler copies it, to see the calls arrive.
 struct Arrival {
     int calls = 0;
     std::string name;
     DWORD error = 0;
-};
-Arrival g_addPort, g_configurePort;
-decltype(MONITOR2::pfnAddPort) g_realAddPort;
-decltype(MONITOR2::pfnConfigurePort) g_realConfigurePort;
+} g_arrivals[2];
+decltype(MONITOR2::pfnAddPort) g_real[2];
 
-BOOL WINAPI RecordAddPort(HANDLE monitor, LPWSTR server, HWND window, LPWSTR monitorName) {
-    BOOL ok = g_realAddPort(monitor, server, window, monitorName);
-    g_addPort = {g_addPort.calls + 1, Narrow(monitorName), GetLastError()};
-    SetLastError(g_addPort.error);
-    return ok;
-}
-
-BOOL WINAPI RecordConfigurePort(HANDLE monitor, LPWSTR server, HWND window, LPWSTR portName) {
-    BOOL ok = g_realConfigurePort(monitor, server, window, portName);
-    g_configurePort = {g_configurePort.calls + 1, Narrow(portName), GetLastError()};
-    SetLastError(g_configurePort.error);
+template <int slot>
+BOOL WINAPI Record(HANDLE monitor, LPWSTR server, HWND window, LPWSTR name) {
+    BOOL ok = g_real[slot](monitor, server, window, name);
+    Arrival& a = g_arrivals[slot];
+    a = {a.calls + 1, Narrow(name), GetLastError()};
+    SetLastError(a.error);
     return ok;
 }
 
 class RealSpooler : public ::testing::Test {
 protected:
-    const std::string dllPath = ExeDir() + "ZYNLPR.DLL";
+    const std::string dllPath = montest::ExeDir() + "ZYNLPR.DLL";
     HMODULE dll = nullptr;
 
     void SetUp() override {
         Clean();
         dll = LoadLibraryA(dllPath.c_str());
         ASSERT_NE(nullptr, dll);
-        using Init2 = LPMONITOR2(WINAPI*)(PMONITORINIT, PHANDLE);
-        auto init = reinterpret_cast<Init2>(reinterpret_cast<void*>(GetProcAddress(dll, "InitializePrintMonitor2")));
+        auto init = reinterpret_cast<LPMONITOR2(WINAPI*)(PMONITORINIT, PHANDLE)>(
+            reinterpret_cast<void*>(GetProcAddress(dll, "InitializePrintMonitor2")));
         ASSERT_NE(nullptr, init);
         HANDLE own = nullptr;
         LPMONITOR2 table = init(nullptr, &own);
-        ASSERT_NE(nullptr, table);
-        ASSERT_NE(nullptr, table->pfnAddPort);
-        ASSERT_NE(nullptr, table->pfnConfigurePort);
-        if (table->pfnAddPort != RecordAddPort) {
-            g_realAddPort = table->pfnAddPort;
-            g_realConfigurePort = table->pfnConfigurePort;
-            table->pfnAddPort = RecordAddPort;
-            table->pfnConfigurePort = RecordConfigurePort;
+        ASSERT_TRUE(table && table->pfnAddPort && table->pfnConfigurePort);
+        if (table->pfnAddPort != Record<0>) {
+            g_real[0] = std::exchange(table->pfnAddPort, Record<0>);
+            g_real[1] = std::exchange(table->pfnConfigurePort, Record<1>);
         }
         table->pfnShutdown(own);
-        g_addPort = g_configurePort = {};
+        g_arrivals[0] = g_arrivals[1] = {};
 
-        // Ports written before the install, as an installer may do.
-        WritePortKey(kPortA, "printhost", "raw");
+        WritePortKey(kPortA, "printhost", "raw");  // before the install, as installers may
         WritePortKey(kPortB, nullptr, nullptr);
         std::wstring path = Wide(dllPath);
         MONITOR_INFO_2W info = {kMonitor, nullptr, &path[0]};
@@ -157,7 +107,7 @@ protected:
     void TearDown() override {
         PRINTER_DEFAULTSW admin = {nullptr, nullptr, PRINTER_ALL_ACCESS};
         HANDLE printer = nullptr;
-        if (OpenPrinterW(const_cast<LPWSTR>(kPrinter.c_str()), &printer, &admin)) {
+        if (OpenPrinterW(kPrinter, &printer, &admin)) {
             DeletePrinter(printer);
             ClosePrinter(printer);
         }
@@ -166,87 +116,63 @@ protected:
     }
     static void Clean() {
         DeleteMonitorW(nullptr, nullptr, kMonitor);
-        montest::DeleteTree(HKEY_LOCAL_MACHINE, kMonitorKey);
+        montest::DeleteTree(HKEY_LOCAL_MACHINE, montest::kMonitorKey);
     }
 };
 
-TEST_F(RealSpooler, TheMonitorIsListedAndItsPortsComeWithItsNameAndDescriptions) {
-    for (DWORD level : {1u, 2u}) {
-        SCOPED_TRACE(level);
-        DWORD count = 0;
-        auto buffer = Enumerate(
-            [&](BYTE* b, DWORD cb, DWORD* needed, DWORD* n) { return EnumMonitorsW(nullptr, level, b, cb, needed, n); },
-            &count);
-        bool found = false;
-        for (DWORD i = 0; i < count; ++i) {
-            const auto* info1 = reinterpret_cast<MONITOR_INFO_1W*>(buffer.data()) + i;
-            const auto* info2 = reinterpret_cast<MONITOR_INFO_2W*>(buffer.data()) + i;
-            if (Narrow(level == 1 ? info1->pName : info2->pName) != "ZYN LPR Monitor") continue;
-            found = true;
-            if (level == 2) {
-                EXPECT_EQ(dllPath, Narrow(info2->pDLLName));
-            }
-        }
-        EXPECT_TRUE(found);
+TEST_F(RealSpooler, ListsTheMonitorAndFollowsItsPortsThroughWinspool) {
+    DWORD needed = 0, count = 0;
+    EnumMonitorsW(nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<BYTE> monitors(needed);
+    ASSERT_TRUE(EnumMonitorsW(nullptr, 2, monitors.data(), needed, &needed, &count));
+    std::string listedDll;
+    for (DWORD i = 0; i < count; ++i) {
+        auto* m = reinterpret_cast<MONITOR_INFO_2W*>(monitors.data()) + i;
+        if (Narrow(m->pName) == "ZYN LPR Monitor") listedDll = Narrow(m->pDLLName);
     }
+    EXPECT_EQ(dllPath, listedDll);
 
-    // A port added after the install shows too: the list follows the registry.
-    const std::string portC = "ZYN_Sp" + kSuffix + "C";
+    // A port written after the install shows too; a deleted one goes with its key.
+    const std::string portC = kTag + "C";
     WritePortKey(portC, "10.1.2.3", "lp");
-    const std::string name = MessageModuleText(8125), unset = MessageModuleText(8126);
-    const struct {
-        std::string port, description;
-    } expected[] = {{kPortA, "\\\\printhost\\raw"}, {kPortB, unset}, {portC, "\\\\10.1.2.3\\lp"}};
-    auto level1 = OurPorts(1), level2 = OurPorts(2);
-    ASSERT_EQ(3u, level1.size());
-    ASSERT_EQ(3u, level2.size());
-    for (const auto& e : expected) {
-        SCOPED_TRACE(e.port);
-        int seen = 0;
-        for (const auto& p : level1) seen += p.name == e.port;
-        EXPECT_EQ(1, seen);
-        for (const auto& p : level2) {
-            if (p.name != e.port) continue;
-            EXPECT_EQ(name, p.monitor);
-            EXPECT_EQ(e.description, p.description);
-            EXPECT_EQ(DWORD(PORT_TYPE_WRITE), p.type);
-        }
-    }
-}
+    const std::map<std::string, std::string> level1 = {{kPortA, ""}, {kPortB, ""}, {portC, ""}};
+    const std::map<std::string, std::string> level2 = {
+        {kPortA, "ZYN LPR Monitor|\\\\printhost\\raw|1"},
+        {kPortB, "ZYN LPR Monitor|LPR port (not configured)|1"},
+        {portC, "ZYN LPR Monitor|\\\\10.1.2.3\\lp|1"}};
+    EXPECT_EQ(level1, SpooledPorts(1));
+    EXPECT_EQ(level2, SpooledPorts(2));
 
-TEST_F(RealSpooler, DeletePortRemovesThePortAndItsKey) {
     std::wstring b = Wide(kPortB);
     ASSERT_TRUE(DeletePortW(nullptr, nullptr, &b[0])) << GetLastError();
-    EXPECT_FALSE(KeyExists(PortKey(kPortB)));
-    EXPECT_TRUE(KeyExists(PortKey(kPortA)));
-    auto ports = OurPorts(1);
-    ASSERT_EQ(1u, ports.size());
-    EXPECT_EQ(kPortA, ports[0].name);
+    HKEY key = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, PortKey(kPortB).c_str(), &key));
+    auto left = level2;
+    left.erase(kPortB);
+    EXPECT_EQ(left, SpooledPorts(2));
 }
 
 TEST_F(RealSpooler, AddPortAndConfigurePortArriveAtTheMonitorWithALiveMonitorHandle) {
     std::wstring a = Wide(kPortA);
+    SetLastError(0xdeadbeef);
+    BOOL added = AddPortW(nullptr, nullptr, kMonitor);
+    DWORD addError = GetLastError();
+    SetLastError(0xdeadbeef);
+    BOOL configured = ConfigurePortW(nullptr, nullptr, &a[0]);
+    DWORD configureError = GetLastError();
     const struct {
-        const char* call;
-        std::function<BOOL()> viaWinspool;
-        const Arrival* arrival;
+        BOOL ok;
+        DWORD error;
         std::string name;
-    } cases[] = {
-        {"AddPortW", [&] { return AddPortW(nullptr, nullptr, kMonitor); }, &g_addPort, "ZYN LPR Monitor"},
-        {"ConfigurePortW", [&] { return ConfigurePortW(nullptr, nullptr, &a[0]); }, &g_configurePort, kPortA},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.call);
-        SetLastError(0xdeadbeef);
-        BOOL ok = c.viaWinspool();
-        DWORD error = GetLastError();
-        ASSERT_EQ(1, c.arrival->calls);
-        EXPECT_EQ(c.name, c.arrival->name);
-        // The monitor's own answer comes back through winspool; a handle the
-        // monitor did not give out would have made it ERROR_INVALID_HANDLE.
-        EXPECT_NE(DWORD(ERROR_INVALID_HANDLE), c.arrival->error);
-        if (!ok) {
-            EXPECT_EQ(c.arrival->error, error);
+    } expected[] = {{added, addError, "ZYN LPR Monitor"}, {configured, configureError, kPortA}};
+    for (int slot : {0, 1}) {
+        SCOPED_TRACE(slot ? "ConfigurePortW" : "AddPortW");
+        EXPECT_EQ(1, g_arrivals[slot].calls);
+        EXPECT_EQ(expected[slot].name, g_arrivals[slot].name);
+        // A handle the monitor did not give out would be refused.
+        EXPECT_NE(DWORD(ERROR_INVALID_HANDLE), g_arrivals[slot].error);
+        if (!expected[slot].ok) {
+            EXPECT_EQ(g_arrivals[slot].error, expected[slot].error);
         }
     }
 }
@@ -255,16 +181,14 @@ TEST_F(RealSpooler, ARawJobOnAPrinterOfAZynPortReachesTheLpdServerByteForByte) {
     lpdtest::ScriptedLpdServer server;
     ASSERT_TRUE(server.Listening());
     WritePortKey(kPortA, server.Address().c_str(), "raw");
-
     DRIVER_INFO_3W driver = {};
     driver.cVersion = 3;
     driver.pName = const_cast<LPWSTR>(L"Wine PostScript Driver");
     driver.pDriverPath = driver.pDataFile = driver.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
-    ASSERT_TRUE(AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES))
-        << GetLastError();
+    ASSERT_TRUE(AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES));
     std::wstring port = Wide(kPortA);
     PRINTER_INFO_2W info = {};
-    info.pPrinterName = const_cast<LPWSTR>(kPrinter.c_str());
+    info.pPrinterName = kPrinter;
     info.pPortName = &port[0];
     info.pDriverName = driver.pName;
     info.pPrintProcessor = const_cast<LPWSTR>(L"WinPrint");
@@ -277,7 +201,7 @@ TEST_F(RealSpooler, ARawJobOnAPrinterOfAZynPortReachesTheLpdServerByteForByte) {
     ASSERT_TRUE(GetPrinterW(printer, 2, got.data(), needed, &needed));
     EXPECT_EQ(kPortA, Narrow(reinterpret_cast<PRINTER_INFO_2W*>(got.data())->pPortName));
 
-    // More than one block of the print processor, every byte value.
+    // Every byte value, more than one block of the print processor.
     std::string data = "%!raw job\n";
     for (int i = 0; i < 9000; ++i) data.push_back(static_cast<char>((i * 7 + i / 256) & 0xFF));
     DOC_INFO_1W doc = {const_cast<LPWSTR>(L"spooled doc"), nullptr, const_cast<LPWSTR>(L"RAW")};
@@ -285,16 +209,14 @@ TEST_F(RealSpooler, ARawJobOnAPrinterOfAZynPortReachesTheLpdServerByteForByte) {
     for (size_t off = 0; off < data.size(); off += 3000) {
         DWORD written = 0, cb = DWORD(std::min<size_t>(3000, data.size() - off));
         ASSERT_TRUE(WritePrinter(printer, &data[off], cb, &written));
-        EXPECT_EQ(cb, written);
     }
     ASSERT_TRUE(EndDocPrinter(printer)) << GetLastError();
     ClosePrinter(printer);
 
     ASSERT_TRUE(server.WaitClosed(1, 20000)) << "the job did not reach the LPD server";
-    auto connections = server.Connections();
-    ASSERT_EQ(1u, connections.size());
     std::string received, control;
-    for (const auto& f : connections[0].files) (f.kind == 3 ? received : control) = f.contents;
+    const auto connections = server.Connections();
+    for (const auto& f : connections.at(0).files) (f.kind == 3 ? received : control) = f.contents;
     EXPECT_TRUE(received == data) << received.size() << " of " << data.size() << " bytes";
     EXPECT_NE(std::string::npos, control.find("Nspooled doc\n")) << control;
 }
