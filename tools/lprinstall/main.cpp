@@ -4,12 +4,14 @@
 // `monitor` and `uninstall` go through the spooler (AddMonitorW level 2,
 // DeleteMonitorW), which loads the monitor and checks it; when no spooler
 // answers they write or delete the monitor's registry key directly, as the
-// spooler would have. Ports are always written directly. `list` asks the
+// spooler would have. `port` writes a port directly; `add-port` asks the
+// spooler (AddPortW), which shows the monitor's dialog. `list` asks the
 // spooler (EnumMonitorsW, EnumPortsW level 2) for the monitor and its ports.
 //
 //   lprinstall monitor DRIVER_PATH [--lpr-path DIR] [--monitor NAME]
 //   lprinstall port NAME --host HOST --queue QUEUE [--timeout N] [--seqno N]
 //                        [--lpq 0|1] [--grace 0|1] [--monitor NAME]
+//   lprinstall add-port [--monitor NAME]
 //   lprinstall remove-port NAME [--monitor NAME]
 //   lprinstall uninstall [--monitor NAME]
 //   lprinstall list [--monitor NAME]
@@ -171,6 +173,14 @@ int WritePort(int argc, char** argv) {
     return ok ? 0 : 1;
 }
 
+int AddPortThroughSpooler() {
+    std::wstring name = Wide(g_monitor);
+    if (AddPortW(nullptr, nullptr, &name[0])) return 0;
+    fprintf(stderr, "lprinstall: the spooler did not add a port to monitor \"%s\" (error %lu)\n",
+            g_monitor.c_str(), GetLastError());
+    return 1;
+}
+
 int RemovePort(int argc, char** argv) {
     if (argc < 1 || !argv[0][0] || strchr(argv[0], '\\')) return 2;
     LONG rc = RegDeleteKeyA(HKEY_LOCAL_MACHINE, (MonitorKey() + "\\Ports\\" + argv[0]).c_str());
@@ -278,6 +288,7 @@ int main(int argc, char** argv) {
         std::string cmd = argv[1];
         if (cmd == "monitor") rc = InstallMonitor(argc - 2, argv + 2);
         else if (cmd == "port") rc = WritePort(argc - 2, argv + 2);
+        else if (cmd == "add-port") rc = AddPortThroughSpooler();
         else if (cmd == "remove-port") rc = RemovePort(argc - 2, argv + 2);
         else if (cmd == "uninstall") rc = Uninstall();
         else if (cmd == "list") rc = List();
@@ -286,6 +297,7 @@ int main(int argc, char** argv) {
         fprintf(stderr,
                 "usage: lprinstall monitor DRIVER_PATH [--lpr-path DIR]\n"
                 "       lprinstall port NAME --host HOST --queue QUEUE [--timeout N] [--seqno N] [--lpq 0|1] [--grace 0|1]\n"
+                "       lprinstall add-port\n"
                 "       lprinstall remove-port NAME\n"
                 "       lprinstall uninstall\n"
                 "       lprinstall list\n"

@@ -72,17 +72,16 @@ BOOL WINAPI DeletePort2(HANDLE monitor, LPWSTR serverName, HWND window, LPWSTR p
 }
 
 // Frees the handle; the last one takes the port list with it. A handle that
-// is not live is ignored (Shutdown has no way to report it).
+// is not live changes nothing (Shutdown has no way to report it).
 VOID WINAPI Shutdown2(HANDLE monitor) {
     MonitorLockGuard lock;
-    for (LprMonitor** link = &g_monitors; *link; link = &(*link)->next) {
-        LprMonitor* m = *link;
-        if (m != monitor) continue;
-        *link = m->next;
-        HeapFree(GetProcessHeap(), 0, m);
-        --g_liveMonitors;
-        break;
-    }
+    LprMonitor** link = &g_monitors;
+    while (*link && *link != monitor) link = &(*link)->next;
+    if (!*link) return;
+    LprMonitor* m = *link;
+    *link = m->next;
+    HeapFree(GetProcessHeap(), 0, m);
+    --g_liveMonitors;
     if (g_monitors) return;
     DWORD error = ERROR_SUCCESS;
     while (LprPort* port = FirstPort())
