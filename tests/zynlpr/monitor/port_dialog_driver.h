@@ -1,10 +1,8 @@
-// Works the real port-settings dialog from a thread of the test, the way an
+// Works the real port-settings dialog from a thread of the test as an
 // administrator would: finds it, reads and fills its controls, presses its
-// buttons. The dialog runs modally on the thread that called AddPort or
-// ConfigurePort; every message sent to it is bounded in time.
-//
-// Message boxes that the dialog shows are answered by a MessageBoxWatcher
-// built with IsPortDialog as its ignore predicate.
+// buttons. The dialog runs modally on the thread inside AddPort or
+// ConfigurePort; every message sent to it is bounded in time. Its message
+// boxes are answered by a MessageBoxWatcher that ignores IsPortDialog.
 #pragma once
 
 #include <windows.h>
@@ -22,100 +20,65 @@ inline bool IsPortDialog(HWND w) {
     return strcmp(cls, "#32770") == 0 && GetDlgItem(w, 1006) != nullptr;
 }
 
-class PortDialog {
-public:
-    explicit PortDialog(HWND w) : dialog_(w) {}
-    HWND Window() const { return dialog_; }
-    bool IsOpen() const { return IsWindow(dialog_) && IsWindowVisible(dialog_); }
-
+struct PortDialog {
+    HWND w;
     LRESULT Send(int id, UINT msg, WPARAM wp = 0, LPARAM lp = 0) const {
-        DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(GetDlgItem(dialog_, id), msg, wp, lp, SMTO_NORMAL, 10000, &result))
-            return -1;
-        return static_cast<LRESULT>(result);
+        DWORD_PTR r = 0;
+        return SendMessageTimeoutA(GetDlgItem(w, id), msg, wp, lp, SMTO_NORMAL, 10000, &r) ? LRESULT(r) : -1;
     }
     std::string Text(int id) const {
         char buf[1024] = {};
         Send(id, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
         return buf;
     }
-    void SetText(int id, const std::string& text) const {
-        Send(id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    void SetText(int id, const std::string& t) const { Send(id, WM_SETTEXT, 0, LPARAM(t.c_str())); }
     bool Checked(int id) const { return Send(id, BM_GETCHECK) == BST_CHECKED; }
     void Click(int id) const { Send(id, BM_CLICK); }
-    std::vector<std::string> HostList() const {
-        std::vector<std::string> hosts;
-        LRESULT n = Send(1006, CB_GETCOUNT);
-        for (LRESULT i = 0; i < n && i < 1000; ++i) {
-            char buf[300] = {};
-            Send(1006, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
-            hosts.push_back(buf);
-        }
-        return hosts;
-    }
-    int HostSelection() const { return static_cast<int>(Send(1006, CB_GETCURSEL)); }
-    // Id of the control that holds the focus (the combo box for its edit field).
+    // Id of the control holding the focus (the combo box for its edit field).
     int Focus() const {
         GUITHREADINFO info = {};
         info.cbSize = sizeof info;
-        if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog_, nullptr), &info)) return 0;
-        HWND w = info.hwndFocus;
-        while (w && GetParent(w) != dialog_) w = GetParent(w);
-        return w ? GetDlgCtrlID(w) : 0;
+        if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info)) return 0;
+        HWND f = info.hwndFocus;
+        while (f && GetParent(f) != w) f = GetParent(f);
+        return f ? GetDlgCtrlID(f) : 0;
     }
-
-private:
-    HWND dialog_;
 };
 
-// The first visible port-settings dialog of this process not in `except`;
-// null after timeoutMs.
-inline HWND WaitForPortDialog(DWORD timeoutMs, const std::vector<HWND>& except = {}) {
-    struct Scan {
-        const std::vector<HWND>* except;
-        HWND found;
-    } scan{&except, nullptr};
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
+// The first visible port dialog of this process other than `except`.
+inline HWND WaitForPortDialog(DWORD timeoutMs, HWND except = nullptr) {
+    struct Scan { HWND except, found; } scan{except, nullptr};
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10)) {
         EnumWindows([](HWND w, LPARAM p) -> BOOL {
             auto* s = reinterpret_cast<Scan*>(p);
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || !IsPortDialog(w)) return TRUE;
-            for (HWND e : *s->except)
-                if (e == w) return TRUE;
-            s->found = w;
-            return FALSE;
+            if (pid == GetCurrentProcessId() && w != s->except && IsWindowVisible(w) && IsPortDialog(w))
+                s->found = w;
+            return !s->found;
         }, reinterpret_cast<LPARAM>(&scan));
         if (scan.found) return scan.found;
-        Sleep(10);
     }
     return nullptr;
 }
 
-// Runs `script` on a thread of its own against the next port dialog. A
-// dialog that the script leaves open is cancelled, so the entry under test
-// always returns. shown() tells whether a dialog came up at all.
+// Runs `script` on a thread of its own against the next port dialog; a
+// dialog left open is cancelled, so the entry under test always returns.
 class DialogScript {
 public:
     explicit DialogScript(std::function<void(PortDialog&)> script, DWORD waitMs = 10000)
         : thread_([this, script, waitMs] {
-              HWND w = WaitForPortDialog(waitMs);
-              if (!w) return;
-              shown_ = true;
-              PortDialog dialog(w);
-              script(dialog);
-              for (int i = 0; i < 500 && IsWindow(w); ++i) {
-                  if (i % 100 == 0) PostMessageA(w, WM_COMMAND, IDCANCEL, 0);
-                  Sleep(10);
-              }
+              PortDialog d{WaitForPortDialog(waitMs)};
+              if (!(shown_ = d.w != nullptr)) return;
+              script(d);
+              for (int i = 0; i < 500 && IsWindow(d.w); ++i, Sleep(10))
+                  if (i % 100 == 0) PostMessageA(d.w, WM_COMMAND, IDCANCEL, 0);
           }) {}
     ~DialogScript() { Join(); }
     void Join() {
         if (thread_.joinable()) thread_.join();
     }
-    bool shown() {
+    bool Shown() {
         Join();
         return shown_;
     }
