@@ -9,6 +9,10 @@ target_sources(zynlpr_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ports_key.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_entries.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_config.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_name_choice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_settings_dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_values.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/user_name.cpp
   ${CMAKE_CURRENT_LIST_DIR}/registry_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wide_text.cpp
 )

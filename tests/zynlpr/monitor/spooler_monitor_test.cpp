@@ -1,7 +1,7 @@
 // ZYNLPR.DLL in Wine's real spooler, which winspool runs inside this
 // process: installed with AddMonitorW, its ports listed and deleted through
-// winspool, and a RAW job on a printer of one of its ports arriving at an
-// LPD server.
+// winspool, its dialogs reached through winspool, and a RAW job on a printer
+// of one of its ports arriving at an LPD server.
 #include <gtest/gtest.h>
 
 #include <winsock2.h>
@@ -10,12 +10,14 @@
 #include <winsplp.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "monitor_test_support.h"
+#include "port_dialog_driver.h"
 #include "scripted_lpd_server.h"
 
 namespace {
@@ -57,9 +59,8 @@ std::map<std::string, std::string> SpooledPorts(DWORD level) {
     return ports;
 }
 
-// AddPort and ConfigurePort answer today as Wine's spooler does for a
-// monitor that offers neither, so recorders are put into the monitor's own
-// MONITOR2 table before the spooler copies it, to see the calls arrive.
+// Recorders put into the monitor's own MONITOR2 table before the spooler
+// copies it, to see AddPort and ConfigurePort arrive with what they carry.
 struct Arrival {
     int calls = 0;
     std::string name;
@@ -152,27 +153,24 @@ TEST_F(RealSpooler, ListsTheMonitorAndFollowsItsPortsThroughWinspool) {
     EXPECT_EQ(left, SpooledPorts(2));
 }
 
-TEST_F(RealSpooler, AddPortAndConfigurePortArriveAtTheMonitorWithALiveMonitorHandle) {
+TEST_F(RealSpooler, AddPortAndConfigurePortArriveAtTheMonitorAndOpenItsDialog) {
     std::wstring a = Wide(kPortA);
-    SetLastError(0xdeadbeef);
-    BOOL added = AddPortW(nullptr, nullptr, kMonitor);
-    DWORD addError = GetLastError();
-    SetLastError(0xdeadbeef);
-    BOOL configured = ConfigurePortW(nullptr, nullptr, &a[0]);
-    DWORD configureError = GetLastError();
-    const struct {
-        BOOL ok;
-        DWORD error;
-        std::string name;
-    } expected[] = {{added, addError, "ZYN LPR Monitor"}, {configured, configureError, kPortA}};
+    const std::function<BOOL()> calls[] = {[] { return AddPortW(nullptr, nullptr, kMonitor); },
+                                           [&] { return ConfigurePortW(nullptr, nullptr, &a[0]); }};
+    const std::string names[] = {"ZYN LPR Monitor", kPortA};
     for (int slot : {0, 1}) {
         SCOPED_TRACE(slot ? "ConfigurePortW" : "AddPortW");
+        montest::DialogScript cancel([](montest::PortDialog& d) { d.Click(IDCANCEL); });
+        SetLastError(0xdeadbeef);
+        BOOL ok = calls[slot]();
+        DWORD error = GetLastError();
+        EXPECT_TRUE(cancel.Shown());
         EXPECT_EQ(1, g_arrivals[slot].calls);
-        EXPECT_EQ(expected[slot].name, g_arrivals[slot].name);
+        EXPECT_EQ(names[slot], g_arrivals[slot].name);
         // A handle the monitor did not give out would be refused.
         EXPECT_NE(DWORD(ERROR_INVALID_HANDLE), g_arrivals[slot].error);
-        if (!expected[slot].ok) {
-            EXPECT_EQ(g_arrivals[slot].error, expected[slot].error);
+        if (!ok) {
+            EXPECT_EQ(g_arrivals[slot].error, error);
         }
     }
 }
