@@ -1,7 +1,8 @@
 // ZYNLPR.DLL in Wine's real spooler, which winspool runs inside this
 // process: installed with AddMonitorW, its ports listed and deleted through
-// winspool, its dialogs reached through winspool, and a RAW job on a printer
-// of one of its ports arriving at an LPD server.
+// winspool, ports added and changed through winspool in the monitor's own
+// dialog (worked by a watcher thread), and a RAW job on a printer of one of
+// its ports arriving at an LPD server.
 #include <gtest/gtest.h>
 
 #include <winsock2.h>
@@ -10,12 +11,12 @@
 #include <winsplp.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "message_box_watcher.h"
+#include "monitor/messages.h"
 #include "monitor_test_support.h"
 #include "port_dialog_driver.h"
 #include "scripted_lpd_server.h"
@@ -40,9 +41,9 @@ void WritePortKey(const std::string& port, const char* host, const char* queue) 
     RegCloseKey(key);
 }
 
-// This test's ports as EnumPortsW reports them: name -> "monitor|description|type"
-// (empty at level 1).
-std::map<std::string, std::string> SpooledPorts(DWORD level) {
+// The ports whose names begin with `prefix` as EnumPortsW reports them:
+// name -> "monitor|description|type" (empty at level 1).
+std::map<std::string, std::string> SpooledPorts(DWORD level, const std::string& prefix = kTag) {
     DWORD needed = 0, count = 0;
     EnumPortsW(nullptr, level, nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed);
@@ -52,53 +53,19 @@ std::map<std::string, std::string> SpooledPorts(DWORD level) {
         auto* info1 = reinterpret_cast<PORT_INFO_1W*>(buffer.data()) + i;
         auto* info2 = reinterpret_cast<PORT_INFO_2W*>(buffer.data()) + i;
         std::string name = Narrow(level == 1 ? info1->pName : info2->pPortName);
-        if (name.rfind(kTag, 0) != 0) continue;
+        if (name.rfind(prefix, 0) != 0) continue;
         ports[name] = level == 1 ? "" : Narrow(info2->pMonitorName) + "|" + Narrow(info2->pDescription) + "|" +
                                             std::to_string(info2->fPortType);
     }
     return ports;
 }
 
-// Recorders put into the monitor's own MONITOR2 table before the spooler
-// copies it, to see AddPort and ConfigurePort arrive with what they carry.
-struct Arrival {
-    int calls = 0;
-    std::string name;
-    DWORD error = 0;
-} g_arrivals[2];
-decltype(MONITOR2::pfnAddPort) g_real[2];
-
-template <int slot>
-BOOL WINAPI Record(HANDLE monitor, LPWSTR server, HWND window, LPWSTR name) {
-    BOOL ok = g_real[slot](monitor, server, window, name);
-    Arrival& a = g_arrivals[slot];
-    a = {a.calls + 1, Narrow(name), GetLastError()};
-    SetLastError(a.error);
-    return ok;
-}
-
 class RealSpooler : public ::testing::Test {
 protected:
     const std::string dllPath = montest::ExeDir() + "ZYNLPR.DLL";
-    HMODULE dll = nullptr;
 
     void SetUp() override {
         Clean();
-        dll = LoadLibraryA(dllPath.c_str());
-        ASSERT_NE(nullptr, dll);
-        auto init = reinterpret_cast<LPMONITOR2(WINAPI*)(PMONITORINIT, PHANDLE)>(
-            reinterpret_cast<void*>(GetProcAddress(dll, "InitializePrintMonitor2")));
-        ASSERT_NE(nullptr, init);
-        HANDLE own = nullptr;
-        LPMONITOR2 table = init(nullptr, &own);
-        ASSERT_TRUE(table && table->pfnAddPort && table->pfnConfigurePort);
-        if (table->pfnAddPort != Record<0>) {
-            g_real[0] = std::exchange(table->pfnAddPort, Record<0>);
-            g_real[1] = std::exchange(table->pfnConfigurePort, Record<1>);
-        }
-        table->pfnShutdown(own);
-        g_arrivals[0] = g_arrivals[1] = {};
-
         WritePortKey(kPortA, "printhost", "raw");  // before the install, as installers may
         WritePortKey(kPortB, nullptr, nullptr);
         std::wstring path = Wide(dllPath);
@@ -113,7 +80,6 @@ protected:
             ClosePrinter(printer);
         }
         Clean();
-        if (dll) FreeLibrary(dll);
     }
     static void Clean() {
         DeleteMonitorW(nullptr, nullptr, kMonitor);
@@ -153,28 +119,106 @@ TEST_F(RealSpooler, ListsTheMonitorAndFollowsItsPortsThroughWinspool) {
     EXPECT_EQ(left, SpooledPorts(2));
 }
 
-TEST_F(RealSpooler, AddPortAndConfigurePortArriveAtTheMonitorAndOpenItsDialog) {
-    std::wstring a = Wide(kPortA);
-    const std::function<BOOL()> calls[] = {[] { return AddPortW(nullptr, nullptr, kMonitor); },
-                                           [&] { return ConfigurePortW(nullptr, nullptr, &a[0]); }};
-    const std::string names[] = {"ZYN LPR Monitor", kPortA};
-    for (int slot : {0, 1}) {
-        SCOPED_TRACE(slot ? "ConfigurePortW" : "AddPortW");
-        montest::DialogScript cancel([](montest::PortDialog& d) { d.Click(IDCANCEL); });
-        SetLastError(0xdeadbeef);
-        BOOL ok = calls[slot]();
-        DWORD error = GetLastError();
-        EXPECT_TRUE(cancel.Shown());
-        EXPECT_EQ(1, g_arrivals[slot].calls);
-        EXPECT_EQ(names[slot], g_arrivals[slot].name);
-        // A handle the monitor did not give out would be refused.
-        EXPECT_NE(DWORD(ERROR_INVALID_HANDLE), g_arrivals[slot].error);
-        if (!ok) {
-            EXPECT_EQ(g_arrivals[slot].error, error);
-        }
+// The six values of a port's key, "|"-separated; "<none>" for one missing.
+std::string StoredValues(const std::string& port) {
+    std::string all;
+    for (const char* value : {"HostName", "QueueName", "TimeOut", "Seqno", "DoLpq", "DoGrace"}) {
+        char buf[300] = {};
+        DWORD cb = sizeof buf - 1;
+        bool read = RegGetValueA(HKEY_LOCAL_MACHINE, PortKey(port).c_str(), value, RRF_RT_REG_SZ, nullptr, buf,
+                                 &cb) == ERROR_SUCCESS;
+        all += (all.empty() ? "" : "|") + (read ? std::string(buf) : "<none>");
     }
+    return all;
 }
 
+DWORD PortKeyCount() {
+    HKEY key = nullptr;
+    DWORD count = 0;
+    RegOpenKeyA(HKEY_LOCAL_MACHINE, (std::string(montest::kMonitorKey) + "\\Ports").c_str(), &key);
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(key);
+    return count;
+}
+
+// The rows run in order: the port the accepted AddPortW made is the one the
+// ConfigurePortW rows work on. The dialog must come up owned by the window
+// the caller gave winspool, a configure dialog must show what is stored, a
+// failed check must be told over the dialog, and only an accept may write.
+TEST_F(RealSpooler, AddPortWAndConfigurePortWStoreWhatTheirDialogAccepts) {
+    static HMODULE nls = LoadLibraryA((montest::ExeDir() + "zynlpr.nls").c_str());
+    ASSERT_TRUE(nls && zynlpr::LoadMessageTable(nls));
+    HWND owner = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    struct Case {
+        const char* what;
+        bool configure;
+        const char *host, *queue;  // typed into the dialog; null leaves the field as shown
+        int button;
+        UINT message;  // of the failed check, 0 for none
+        BOOL returned;
+        DWORD error;
+        const char *stored, *listed;  // the port's values and description after; null: no port made
+    } cases[] = {
+        {"add, cancelled", false, "h", "q", IDCANCEL, 0, FALSE, ERROR_CANCELLED, nullptr, nullptr},
+        {"add, no host", false, "", "q", IDOK, 8007, FALSE, ERROR_CANCELLED, nullptr, nullptr},
+        {"add", false, "newhost", "lp", IDOK, 0, TRUE, 0, "newhost|lp|300|0|1|1", "\\\\newhost\\lp"},
+        {"configure, new queue", true, nullptr, "raw", IDOK, 0, TRUE, 0, "newhost|raw|300|0|1|1",
+         "\\\\newhost\\raw"},
+        {"configure, no host", true, "", nullptr, IDOK, 8007, TRUE, 0, "newhost|raw|300|0|1|1",
+         "\\\\newhost\\raw"},
+        {"configure, cancelled", true, "other", nullptr, IDCANCEL, 0, TRUE, 0, "newhost|raw|300|0|1|1",
+         "\\\\newhost\\raw"},
+    };
+    std::string port;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DWORD keys = PortKeyCount();
+        const std::string before = c.configure ? StoredValues(port) : "";
+        std::string shown;
+        HWND ownedBy = nullptr, dialog = nullptr;
+        MessageBoxWatcher boxes(IDOK, 0, montest::IsPortDialog);
+        montest::DialogScript script([&](montest::PortDialog& d) {
+            ownedBy = GetWindow(d.w, GW_OWNER);
+            shown = d.Text(301) + "|" + d.Text(1006) + "|" + d.Text(1005) + "|" + d.Text(1008) + "|" +
+                    d.Text(1007) + "|" + (d.Checked(1009) ? "1|" : "0|") + (d.Checked(1012) ? "1" : "0");
+            d.SetText(1003, "alice");  // the default, the prefix's "root", is refused
+            if (c.host) d.SetText(1006, c.host);
+            if (c.queue) d.SetText(1005, c.queue);
+            d.Click(c.button);
+            dialog = IsWindowVisible(d.w) ? d.w : nullptr;
+        });
+        std::wstring target = Wide(port);
+        SetLastError(0xdeadbeef);
+        BOOL ok = c.configure ? ConfigurePortW(nullptr, owner, &target[0]) : AddPortW(nullptr, owner, kMonitor);
+        DWORD error = GetLastError();
+        ASSERT_TRUE(script.Shown());
+        EXPECT_EQ(owner, ownedBy);
+        EXPECT_EQ(c.returned, ok);
+        if (!ok) {
+            EXPECT_EQ(c.error, error);
+        }
+        if (c.configure) {
+            EXPECT_EQ(port + "|" + before, shown);
+        }
+        ASSERT_EQ(c.message ? 1u : 0u, boxes.Count());
+        if (c.message) {
+            EXPECT_EQ(zynlpr::MessageText(c.message), boxes.Seen()[0].text);
+            EXPECT_EQ(dialog, boxes.Seen()[0].owner);
+            EXPECT_NE(nullptr, dialog);
+        }
+        if (!c.stored) {
+            EXPECT_EQ(keys, PortKeyCount());
+            continue;
+        }
+        if (!c.configure) port = shown.substr(0, shown.find('|'));
+        EXPECT_EQ(keys + !c.configure, PortKeyCount());
+        EXPECT_EQ(c.stored, StoredValues(port));
+        const std::map<std::string, std::string> listed = {{port, "ZYN LPR Monitor|" + std::string(c.listed) + "|1"}};
+        EXPECT_EQ(listed, SpooledPorts(2, port));
+    }
+    DestroyWindow(owner);
+}
 TEST_F(RealSpooler, ARawJobOnAPrinterOfAZynPortReachesTheLpdServerByteForByte) {
     lpdtest::ScriptedLpdServer server;
     ASSERT_TRUE(server.Listening());
