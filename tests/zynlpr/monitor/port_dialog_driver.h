@@ -45,15 +45,16 @@ struct PortDialog {
     }
 };
 
-// The first visible port dialog of this process other than `except`.
-inline HWND WaitForPortDialog(DWORD timeoutMs, HWND except = nullptr) {
-    struct Scan { HWND except, found; } scan{except, nullptr};
+// The first visible port dialog of process `pid` (this one by default)
+// other than `except`.
+inline HWND WaitForPortDialog(DWORD timeoutMs, HWND except = nullptr, DWORD pid = GetCurrentProcessId()) {
+    struct Scan { HWND except, found; DWORD pid; } scan{except, nullptr, pid};
     for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10)) {
         EnumWindows([](HWND w, LPARAM p) -> BOOL {
             auto* s = reinterpret_cast<Scan*>(p);
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            if (pid == GetCurrentProcessId() && w != s->except && IsWindowVisible(w) && IsPortDialog(w))
+            if (pid == s->pid && w != s->except && IsWindowVisible(w) && IsPortDialog(w))
                 s->found = w;
             return !s->found;
         }, reinterpret_cast<LPARAM>(&scan));

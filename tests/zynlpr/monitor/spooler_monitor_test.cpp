@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "handles.h"
 #include "message_box_watcher.h"
 #include "monitor/messages.h"
 #include "monitor_test_support.h"
@@ -149,7 +150,8 @@ DWORD PortKeyCount() {
 TEST_F(RealSpooler, AddPortWAndConfigurePortWStoreWhatTheirDialogAccepts) {
     static HMODULE nls = LoadLibraryA((montest::ExeDir() + "zynlpr.nls").c_str());
     ASSERT_TRUE(nls && zynlpr::LoadMessageTable(nls));
-    HWND owner = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    zyn::UniqueWindow window(CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    const HWND owner = window.get();
     struct Case {
         const char* what;
         bool configure;
@@ -217,7 +219,38 @@ TEST_F(RealSpooler, AddPortWAndConfigurePortWStoreWhatTheirDialogAccepts) {
         const std::map<std::string, std::string> listed = {{port, "ZYN LPR Monitor|" + std::string(c.listed) + "|1"}};
         EXPECT_EQ(listed, SpooledPorts(2, port));
     }
-    DestroyWindow(owner);
+}
+
+// lprinstall add-port asks winspool from a process of its own, without an
+// owner window; its exit code tells whether a port was made.
+TEST_F(RealSpooler, LprinstallAddPortMakesAPortOnlyWhenItsDialogIsAccepted) {
+    for (int button : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(button);
+        const DWORD keys = PortKeyCount();
+        std::string command = "\"" + montest::ExeDir() + "lprinstall.exe\" add-port";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        zyn::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+        montest::PortDialog d{montest::WaitForPortDialog(10000, nullptr, pi.dwProcessId)};
+        const std::string port = d.w ? d.Text(301) : "";
+        if (d.w) {
+            d.SetText(1003, "alice");
+            d.SetText(1006, "lprhost");
+            d.SetText(1005, "q");
+            d.Click(button);
+        }
+        DWORD code = 99;
+        if (WaitForSingleObject(process.get(), 20000) == WAIT_OBJECT_0) GetExitCodeProcess(process.get(), &code);
+        else TerminateProcess(process.get(), code);
+        EXPECT_FALSE(port.empty());
+        EXPECT_EQ(button == IDOK ? 0u : 1u, code);
+        EXPECT_EQ(keys + (button == IDOK), PortKeyCount());
+        if (button == IDOK) {
+            EXPECT_EQ("lprhost|q|300|0|1|1", StoredValues(port));
+        }
+    }
 }
 TEST_F(RealSpooler, ARawJobOnAPrinterOfAZynPortReachesTheLpdServerByteForByte) {
     lpdtest::ScriptedLpdServer server;
