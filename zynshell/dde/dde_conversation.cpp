@@ -70,12 +70,37 @@ DdeProgramManager::DdeProgramManager(int16_t ntFlagArg, int32_t platformKindArg)
 }
 
 DdeProgramManager::~DdeProgramManager() {
-    // The server's answering terminate is not awaited.
-    if (serverWindow)
-        PostMessageA(serverWindow, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window_.get()),
-                     MAKELPARAM(progmanAtom, progmanAtom));
+    if (serverWindow) EndConversation();
     GlobalDeleteAtom(progmanAtom);
     window_.reset();
+}
+
+// Posts the terminate and waits, bounded, for the server's: answers it sent
+// before that (a late answer of a transaction that gave up waiting) are
+// released here as late answers instead of being lost with the window,
+// together with their atoms and memory.
+void DdeProgramManager::EndConversation() {
+    HWND window = window_.get();
+    awaitedMessage = 0;
+    const bool posted = PostMessageA(serverWindow, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window),
+                                     MAKELPARAM(progmanAtom, progmanAtom)) != 0;
+    const DWORD bound = !posted ? 0 : answerTimeout < kTerminateWait ? answerTimeout : kTerminateWait;
+    const DWORD start = GetTickCount();
+    MSG msg;
+    for (;;) {
+        while (PeekMessageA(&msg, window, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
+            if (msg.message == WM_DDE_TERMINATE && reinterpret_cast<HWND>(msg.wParam) == serverWindow && posted)
+                return;
+            // By now the object is off the list the window procedure looks in.
+            dispatchingPosted_ = true;
+            if (msg.message == WM_DDE_ACK) OnAck(reinterpret_cast<HWND>(msg.wParam), msg.lParam);
+            else if (msg.message == WM_DDE_DATA) OnData(reinterpret_cast<HWND>(msg.wParam), msg.lParam);
+            dispatchingPosted_ = false;
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= bound) return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, bound - elapsed, QS_POSTMESSAGE);
+    }
 }
 
 int DdeProgramManager::Initiate() { return Transact(WM_DDE_INITIATE, applicationName_); }

@@ -41,6 +41,9 @@ public:
     // idle), so the bound lies beyond that; a server that stays silent longer
     // is taken to be gone.
     static constexpr uint32_t kAnswerTimeout = 35000;
+    // The longest the destruction waits for the server's terminate (never
+    // longer than answerTimeout).
+    static constexpr uint32_t kTerminateWait = 2000;
 
     // Throws ZynException when the window, the info buffer, the StartUp group
     // name or (platform kind 3) a Programs directory cannot be had; what was
@@ -73,6 +76,7 @@ private:
     bool PostTransaction(UINT message, const char* text);
     void WaitForAnswer();
     void DiscardLateAnswers();
+    void EndConversation();
     void DispatchPosted(const MSG& msg);
     void ReadStartupGroupName();
     void ReadProgramsDirectories();

@@ -283,6 +283,25 @@ TEST_F(DdeConversation, ALateAnswerDoesNotAnswerTheNextTransaction) {
     EXPECT_EQ(pm->lastError, zynshell::kErrDdeFailed);
 }
 
+TEST_F(DdeConversation, AnAnswerStillQueuedAtTheEndIsReleased) {
+    // A data answer that came after its request gave up, still in the queue
+    // when the program manager goes: its atom is deleted, not lost with the window.
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 8);
+    auto* bytes = static_cast<BYTE*>(GlobalLock(data));
+    const WORD flags = 0x3000, format = CF_TEXT;  // fResponse | fRelease, no fAckReq
+    memcpy(bytes, &flags, 2);
+    memcpy(bytes + 2, &format, 2);
+    memcpy(bytes + 4, "x\r\n", 4);
+    GlobalUnlock(data);
+    const ATOM item = GlobalAddAtomA("ZynLeftAtEnd");
+    ASSERT_TRUE(PostMessageA(dde->conversationWindow(), WM_DDE_DATA, reinterpret_cast<WPARAM>(server.window()),
+                             PackDDElParam(WM_DDE_DATA, reinterpret_cast<UINT_PTR>(data), item)));
+    zynshell::PMUninit(pm);
+    pm = nullptr;
+    EXPECT_EQ(GlobalFindAtomA("ZynLeftAtEnd"), 0);
+    EXPECT_TRUE(ServerLogs(server, "terminate"));
+}
+
 TEST_F(DdeConversation, TimerZeroEndsTheWaitWithoutFailure) {
     server.Script({{Answer::kSilence}});
     PostMessageA(dde->conversationWindow(), WM_TIMER, 0, 0);
