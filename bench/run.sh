@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# bench/run.sh [BUILD_DIR] [all|lpd|ports|shortcuts]
+# bench/run.sh [BUILD_DIR] [all|lpd|ports|shortcuts|dde]
 # Runs the benchmarks and prints their figures (nothing here passes or
 # fails on a time). BUILD_DIR is the x86_64 tree (default build/x86_64) with
 # the benchmark programs built; its Wine prefix is booted if it is not.
@@ -10,6 +10,9 @@
 #   shortcuts  500 items in one folder, their listing, a tree of 100
 #              folders; run twice, the second time with Wine's menu builder
 #              (started by Wine for every saved shortcut) switched off
+#   dde        Program Manager transactions per second (GROUPS request,
+#              CreateGroup, ShowGroup, AddItem) against the tests' scripted
+#              server and against Wine's (progman_host.exe)
 # The machines are shared: run one benchmark at a time, and compare figures
 # only within one run.
 set -euo pipefail
@@ -39,15 +42,21 @@ run_shortcuts() {
   )
 }
 
+run_dde() {
+  echo "== DDE (Program Manager)"
+  "$top/tools/wine-run.sh" --winver win2k "$prefix" "$build/bin/dde_bench.exe" 500 20
+}
+
 run_lpd() {
   echo "== LPD throughput"
   bash "$top/bench/lpd_throughput.sh" "$build"
 }
 
 case $what in
-  all) run_ports; echo; run_shortcuts; echo; run_lpd ;;
+  all) run_ports; echo; run_shortcuts; echo; run_dde; echo; run_lpd ;;
+  dde) run_dde ;;
   lpd) run_lpd ;;
   ports) run_ports ;;
   shortcuts) run_shortcuts ;;
-  *) echo "usage: bench/run.sh [BUILD_DIR] [all|lpd|ports|shortcuts]"; exit 2 ;;
+  *) echo "usage: bench/run.sh [BUILD_DIR] [all|lpd|ports|shortcuts|dde]"; exit 2 ;;
 esac
