@@ -44,7 +44,13 @@ run_shortcuts() {
 
 run_dde() {
   echo "== DDE (Program Manager)"
-  "$top/tools/wine-run.sh" --winver win2k "$prefix" "$build/bin/dde_bench.exe" 500 20
+  # Into a file: the folder windows Wine's server opens live in processes
+  # that may inherit the output and hold a pipe open after the benchmark.
+  local out
+  out=$(mktemp)
+  "$top/tools/wine-run.sh" --winver win2k "$prefix" "$build/bin/dde_bench.exe" 500 20 >"$out" 2>&1 || true
+  cat "$out"
+  rm -f "$out"
 }
 
 run_lpd() {
