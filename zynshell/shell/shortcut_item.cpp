@@ -73,11 +73,15 @@ int ShellFolder::DeleteItem(ProgramManager& pm, const char* itemName) {
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (lstrcmpiA(entry.cFileName, sought) != 0) continue;
+        // The item is there; a path too long to name it means it stays, as
+        // surely as a refused deletion. The shell is told whatever the
+        // deletion gave.
         char path[MAX_PATH];
-        // The shell is told whatever the deletion gave.
-        if (!zyn::BoundedFormat(path, sizeof path, "%s\\%s", name(), entry.cFileName)) return 1;
-        const bool deleted = DeleteFileA(path) != 0;
-        NotifyShellOfPath(SHCNE_UPDATEDIR, path);
+        bool deleted = false;
+        if (zyn::BoundedFormat(path, sizeof path, "%s\\%s", name(), entry.cFileName)) {
+            deleted = DeleteFileA(path) != 0;
+            NotifyShellOfPath(SHCNE_UPDATEDIR, path);
+        }
         if (deleted) return 1;
         pm.lastError = kErrNotDeleted;
         return 0;

@@ -461,7 +461,11 @@ TEST_F(ShellFolderTest, EntriesWhosePathsExceedMaxPathAreSkippedNotOverrun) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(0, 8), "\"short\",");
 
-    // Delete cannot name the long entry, so it keeps it and the directory.
+    // Neither DeleteItem nor Delete can name the long entry: it stays, and
+    // both say so.
+    pm->lastError = 0;
+    EXPECT_EQ(folder->DeleteItem(*pm, std::string(28, 'l').c_str()), 0);
+    EXPECT_EQ(pm->lastError, kErrNotDeleted);
     EXPECT_EQ(folder->Delete(*pm), 0);
     delete folder;
     EXPECT_TRUE(DirectoryExists(dir));
