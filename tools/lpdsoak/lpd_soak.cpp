@@ -125,6 +125,14 @@ long long PrivateBytes() {
     return sum;
 }
 
+// Brings the process to the same state before each measurement: Wine frees
+// the stack of an ended thread only when the next thread ends, so a short
+// thread is run to its end twice, and whatever ended last before is gone.
+void Settle() {
+    for (int i = 0; i < 2; ++i) std::thread([] {}).join();
+    Sleep(50);
+}
+
 int CountSpoolFiles() {
     char dir[MAX_PATH];
     if (!GetTempPathA(sizeof dir, dir)) return 0;
@@ -307,10 +315,12 @@ SoakFigures RunLpdSoak(const SoakOptions& options) {
         figures.warmUp = warmUp;
         RunPhase(options, watcher, servers, 0, warmUp, figures);
         watcher.Clear();
+        Settle();
         figures.handlesBefore = HandleCount();
         figures.privateBefore = PrivateBytes();
         RunPhase(options, watcher, servers, warmUp, options.submissions, figures);
         watcher.Clear();
+        Settle();
         figures.handlesAfter = HandleCount();
         figures.privateAfter = PrivateBytes();
     }
