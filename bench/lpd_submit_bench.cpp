@@ -1,17 +1,26 @@
 // lpd_submit_bench HOST QUEUE FILE [LABEL]
+// lpd_submit_bench HOST QUEUE --memory BYTES
 // Times one LpdSubmitJob of FILE to QUEUE on HOST (an LPD server on port
 // 515) and prints the bytes, wall-clock seconds, throughput and this
 // process's processor time (user + kernel) spent in the submission. Run by
-// bench/run.sh beside a native client sending the same file to the same
-// server. Message boxes that the submission shows are printed and answered,
-// so a failing run ends instead of waiting for a user.
+// bench/lpd_throughput.sh beside a native client sending the same file to
+// the same server. With --memory, a job of BYTES bytes of memory goes
+// through the client's own connection and sends (LpdOpenJob, LpdSend)
+// without any file: what Wine's sockets allow the client at best. Message
+// boxes that the submission shows are printed and answered, so a failing
+// run ends instead of waiting for a user.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "bounded.h"
+#include "lpd/lpd_connection.h"
+#include "lpd/lpd_job_steps.h"
 #include "lpd/lpd_submit.h"
+#include "lpd/lpd_wire_format.h"
 #include "message_box_watcher.h"
 #include "monitor/messages.h"
 #include "monitor/module_state.h"
@@ -52,6 +61,40 @@ void WritePort(const char* host, const char* queue) {
     RegCloseKey(key);
 }
 
+// One job from memory through the client's connection layer. True when the
+// server took the data file.
+bool SendFromMemory(const char* host, const char* queue, ULONGLONG bytes) {
+    // One buffer of the whole size, filled before the job starts: the data
+    // comes from memory as a file's pages would, not from the processor's
+    // cache.
+    const int kChunk = 16 * 1024 * 1024;
+    zyn::UniqueHeapBlock data(HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(bytes ? bytes : 1)));
+    if (!data) return false;
+    memset(data.get(), 0x5a, static_cast<size_t>(bytes));
+    zynlpr::LpdConnection connection;
+    if (!zynlpr::LpdStartup(connection)) return false;
+    bool accepted = false;
+    if (zynlpr::LpdOpenJob(connection, host, queue) == 0) {
+        zynlpr::LpdJobNames names;
+        zynlpr::MakeJobNames(names, connection.localHostName, "bench", "memory", 1);
+        char command[zynlpr::kLpdBufferSize];
+        int cb = zynlpr::FormatDataFileCommand(command, bytes, names);
+        if (zynlpr::LpdSend(connection, command, cb) == cb && zynlpr::LpdReadAck(connection, true) == 0) {
+            bool sent = true;
+            const char* p = static_cast<const char*>(data.get());
+            for (ULONGLONG done = 0; sent && done < bytes;) {
+                int n = bytes - done < static_cast<ULONGLONG>(kChunk) ? static_cast<int>(bytes - done) : kChunk;
+                sent = zynlpr::LpdSend(connection, p + done, n) == n;
+                done += static_cast<ULONGLONG>(n);
+            }
+            const char end = 0;
+            accepted = sent && zynlpr::LpdSend(connection, &end, 1) == 1 && zynlpr::LpdReadAck(connection, true) == 0;
+        }
+    }
+    zynlpr::LpdCleanup(connection);
+    return accepted;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,6 +106,19 @@ int main(int argc, char** argv) {
     if (!InitMonitor()) {
         fprintf(stderr, "lpd_submit_bench: zynlpr.nls not found beside the program\n");
         return 1;
+    }
+    if (strcmp(argv[3], "--memory") == 0 && argc > 4) {
+        const ULONGLONG bytes = _strtoui64(argv[4], nullptr, 10);
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        double cpuBefore = ProcessCpu();
+        QueryPerformanceCounter(&start);
+        bool accepted = SendFromMemory(argv[1], argv[2], bytes);
+        QueryPerformanceCounter(&end);
+        double wall = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+        printf("memory: %.0f bytes in %.3f s = %.1f MB/s, cpu %.3f s%s\n", static_cast<double>(bytes), wall,
+               static_cast<double>(bytes) / wall / 1e6, ProcessCpu() - cpuBefore, accepted ? "" : " (not accepted)");
+        return accepted ? 0 : 1;
     }
     WritePort(argv[1], argv[2]);
     WIN32_FILE_ATTRIBUTE_DATA data;

@@ -38,8 +38,9 @@ function(zyn_add_test name)
                        LABELS "${T_LABELS}")
 endfunction()
 
-# zyn_add_shipped_check(<dll file name> [<def file>])
-# Registers a static check of the 32-bit DLL from the shipped build.
+# zyn_add_shipped_check(<dll file name> [<def file> [<export name>...]])
+# Registers a static check of the 32-bit DLL from the shipped build; with
+# export names, the DLL and the .def must both export exactly those.
 function(zyn_add_shipped_check dll)
   if(NOT ZYN_SHIPPED_DIR)
     return()

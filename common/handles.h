@@ -90,6 +90,11 @@ struct LocalBlockTraits {  // LocalAlloc blocks
     static Handle empty() { return nullptr; }
     static void close(Handle h) { ::LocalFree(h); }
 };
+struct MappedViewTraits {  // MapViewOfFile results
+    using Handle = void*;
+    static Handle empty() { return nullptr; }
+    static void close(Handle h) { ::UnmapViewOfFile(h); }
+};
 struct SidTraits {  // AllocateAndInitializeSid results
     using Handle = PSID;
     static Handle empty() { return nullptr; }
@@ -106,6 +111,7 @@ using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueHeapBlock = UniqueHandle<HeapBlockTraits>;
 using UniqueLocalBlock = UniqueHandle<LocalBlockTraits>;
 using UniqueSid = UniqueHandle<SidTraits>;
+using UniqueMappedView = UniqueHandle<MappedViewTraits>;
 
 // Owns one reference of a COM interface.
 template <typename T>

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# check-shipped.sh DLL [DEF_FILE]
+# check-shipped.sh DLL [DEF_FILE [NAME...]]
 # Checks a shipped DLL statically: a 32-bit i386 PE image, importing only
 # system DLLs, and (with a .def file) exporting exactly the names listed
-# there, undecorated.
+# there, undecorated. With NAMEs, the .def must list exactly those names too,
+# so an export dropped from both the .def and the DLL is still caught.
 set -euo pipefail
 dll=${1:?dll}
 def=${2:-}
+shift $(( $# < 2 ? $# : 2 ))
+names=("$@")
 objdump=i686-w64-mingw32-objdump
 fail() { echo "FAIL: $dll: $*" >&2; exit 1; }
 
@@ -23,5 +26,10 @@ if [ -n "$def" ]; then
   have=$($objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {f=1; next} f && /^\t\[/ {print $NF} f && /^$/ {f=0}' | sort)
   [ "$want" = "$have" ] || fail "exports differ from $(basename "$def"):
 $(diff <(echo "$want") <(echo "$have") || true)"
+  if [ ${#names[@]} -gt 0 ]; then
+    named=$(printf '%s\n' "${names[@]}" | sort)
+    [ "$named" = "$want" ] || fail "$(basename "$def") does not list exactly ${names[*]}:
+$(diff <(echo "$named") <(echo "$want") || true)"
+  fi
 fi
 echo "ok: $(basename "$dll"): i386, $(echo $imports | wc -w) system imports${def:+, exports match}"

@@ -48,12 +48,13 @@ zynsh delete-link "$group" programs desktop-link \; delete-folder "$group" progr
 # =================== end of zynshell section ===================
 
 # ===================== ZYNLPR: print monitor =====================
-# lprinstall puts the monitor into the prefix's registry (Driver, LPR_Path)
-# and adds a port pointing at an LPD server on loopback (tools/lpdsink);
-# lprhost stands in for the NT spooler (which under Wine loads no monitors):
-# it loads ZYNLPR.DLL through the Driver value, calls InitializeMonitorEx,
-# lists the ports and prints a file with OpenPort, StartDocPort, WritePort
-# in blocks and EndDocPort. The server must receive the file byte for byte.
+# lprinstall installs the monitor through Wine's spooler (AddMonitorW, which
+# loads ZYNLPR.DLL through InitializePrintMonitor2), adds a port pointing at
+# an LPD server on loopback (tools/lpdsink) and lists the ports through
+# winspool (EnumPortsW). lprhost then plays the NT 4.0 spooler: it loads the
+# DLL through the Driver value, calls InitializeMonitorEx, lists the ports
+# and prints a file with OpenPort, StartDocPort, WritePort in blocks and
+# EndDocPort. The server must receive the file byte for byte.
 echo
 echo "== ZYNLPR: printing a file through an LPR port =="
 lpr_addr=127.0.0.77
@@ -68,7 +69,9 @@ run "$bin/lprinstall.exe" uninstall
 run "$bin/lprinstall.exe" monitor "$winbin\\ZYNLPR.DLL" --lpr-path 'C:\Tolv'
 run "$bin/lprinstall.exe" port ZYN_LPRPort0 --host $lpr_addr --queue raw
 run "$bin/lprinstall.exe" port ZYN_LPRPort1 --host printhost --queue lp --lpq 0
-echo "-- EnumPorts through the monitor's table (levels 1 and 2):"
+echo "-- the monitor and its ports as Wine's spooler lists them (EnumMonitorsW, EnumPortsW level 2):"
+run "$bin/lprinstall.exe" list
+echo "-- EnumPorts through the NT 4.0 table (levels 1 and 2):"
 run "$bin/lprhost.exe" list
 # Text and every byte value, larger than one block.
 sample=$lpr_out/sample.bin

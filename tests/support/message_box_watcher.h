@@ -15,6 +15,8 @@
 //     box of another process any icon reads as MB_USERICON (Wine's icon
 //     handles are per process)
 // so SeenBox::style holds MB_SYSTEMMODAL (when topmost) | the icon bits.
+// Dialogs of the same class that a test works itself (the port-settings
+// dialog) are passed over through the `ignore` predicate.
 // Header-only.
 #pragma once
 
@@ -39,8 +41,9 @@ class MessageBoxWatcher {
 public:
     // answer: the button id posted to every box (IDOK, IDCANCEL, IDYES...).
     // processId: the process whose boxes are watched; 0 = this process.
-    explicit MessageBoxWatcher(int answer = IDOK, DWORD processId = 0)
-        : answer_(answer), pid_(processId ? processId : GetCurrentProcessId()) {
+    // ignore: windows for which it answers true are neither recorded nor answered.
+    explicit MessageBoxWatcher(int answer = IDOK, DWORD processId = 0, bool (*ignore)(HWND) = nullptr)
+        : answer_(answer), pid_(processId ? processId : GetCurrentProcessId()), ignore_(ignore) {
         thread_ = std::thread([this] { Run(); });
     }
     ~MessageBoxWatcher() {
@@ -152,6 +155,7 @@ private:
                                           [](HWND w) { return !IsWindow(w); }),
                            answered.end());
             for (HWND box : scan.boxes) {
+                if (ignore_ && ignore_(box)) continue;
                 if (std::find(answered.begin(), answered.end(), box) != answered.end()) continue;
                 SeenBox seen = Read(box);
                 {
@@ -167,6 +171,7 @@ private:
 
     int answer_;
     std::atomic<DWORD> pid_;
+    bool (*ignore_)(HWND);
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     std::vector<SeenBox> seen_;

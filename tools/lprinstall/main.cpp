@@ -1,17 +1,26 @@
-// lprinstall: installs the LPR print monitor into the registry of the Wine
-// prefix (or Windows system) it runs in, and writes port settings, without
-// any dialog.
+// lprinstall: installs the LPR print monitor into the Wine prefix (or
+// Windows system) it runs in, and writes port settings, without any dialog.
+//
+// `monitor` and `uninstall` go through the spooler (AddMonitorW level 2,
+// DeleteMonitorW), which loads the monitor and checks it; when no spooler
+// answers they write or delete the monitor's registry key directly, as the
+// spooler would have. `port` writes a port directly; `add-port` asks the
+// spooler (AddPortW), which shows the monitor's dialog. `list` asks the
+// spooler (EnumMonitorsW, EnumPortsW level 2) for the monitor and its ports.
 //
 //   lprinstall monitor DRIVER_PATH [--lpr-path DIR] [--monitor NAME]
 //   lprinstall port NAME --host HOST --queue QUEUE [--timeout N] [--seqno N]
 //                        [--lpq 0|1] [--grace 0|1] [--monitor NAME]
+//   lprinstall add-port [--monitor NAME]
 //   lprinstall remove-port NAME [--monitor NAME]
 //   lprinstall uninstall [--monitor NAME]
+//   lprinstall list [--monitor NAME]
 //
 // Values are written as the monitor's own port dialog writes them: REG_SZ,
 // numbers as plain decimal text. Exit code 0 on success, 1 on failure, 2 on
 // a usage error.
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -63,18 +72,81 @@ std::string Decimal(const char* text, size_t maxDigits) {
     return n <= maxDigits ? std::string(text, n) : "";
 }
 
-int InstallMonitor(int argc, char** argv) {
-    if (argc < 1) return 2;
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? n - 1 : 0);
+    return wide;
+}
+
+// Errors by which winspool says that no spooler answered: its service is
+// stopped, or (under Wine) no print provider could be loaded.
+bool NoSpooler(DWORD error) {
+    return error == RPC_S_SERVER_UNAVAILABLE || error == RPC_S_CALL_FAILED ||
+           error == RPC_S_CALL_FAILED_DNE;
+}
+
+std::string DriverValue() {
+    char value[MAX_PATH + 1] = {};
+    DWORD cb = MAX_PATH;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MonitorKey().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
+    DWORD type = 0;
+    LONG rc = RegQueryValueExA(key, "Driver", nullptr, &type, reinterpret_cast<BYTE*>(value), &cb);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS && type == REG_SZ ? value : "";
+}
+
+// The registry as the spooler leaves it after AddMonitor, and the Ports key.
+bool WriteMonitorKey(const char* driver) {
     HKEY key = CreateKey(MonitorKey());
-    if (!key) return 1;
-    bool ok = SetText(key, "Driver", argv[0]);
-    if (const char* lprPath = Option(argc, argv, "--lpr-path", nullptr)) ok &= SetText(key, "LPR_Path", lprPath);
+    if (!key) return false;
+    bool ok = !driver || SetText(key, "Driver", driver);
     RegCloseKey(key);
     HKEY ports = CreateKey(MonitorKey() + "\\Ports");
-    if (!ports) return 1;
+    if (!ports) return false;
     RegCloseKey(ports);
-    if (ok) printf("installed monitor \"%s\" with driver %s\n", g_monitor.c_str(), argv[0]);
-    return ok ? 0 : 1;
+    return ok;
+}
+
+int InstallMonitor(int argc, char** argv) {
+    if (argc < 1) return 2;
+    const char* driver = argv[0];
+    // The monitor reads LPR_Path when it loads, and AddMonitor loads it: the
+    // value goes in first (the spooler accepts a monitor key without Driver).
+    if (const char* lprPath = Option(argc, argv, "--lpr-path", nullptr)) {
+        HKEY key = CreateKey(MonitorKey());
+        if (!key) return 1;
+        bool ok = SetText(key, "LPR_Path", lprPath);
+        RegCloseKey(key);
+        if (!ok) return 1;
+    }
+    std::wstring name = Wide(g_monitor), dll = Wide(driver);
+    MONITOR_INFO_2W info = {&name[0], nullptr, &dll[0]};
+    if (AddMonitorW(nullptr, 2, reinterpret_cast<BYTE*>(&info))) {
+        if (!WriteMonitorKey(nullptr)) return 1;
+        printf("installed monitor \"%s\" with driver %s through the spooler\n", g_monitor.c_str(), driver);
+        return 0;
+    }
+    DWORD error = GetLastError();
+    if (error == ERROR_PRINT_MONITOR_ALREADY_INSTALLED) {
+        if (_stricmp(DriverValue().c_str(), driver) == 0) {
+            printf("monitor \"%s\" is already installed with driver %s\n", g_monitor.c_str(), driver);
+            return 0;
+        }
+        fprintf(stderr, "lprinstall: monitor \"%s\" is installed with driver %s; uninstall it first\n",
+                g_monitor.c_str(), DriverValue().c_str());
+        return 1;
+    }
+    if (!NoSpooler(error)) {
+        fprintf(stderr, "lprinstall: the spooler refused monitor \"%s\" with driver %s (error %lu)\n",
+                g_monitor.c_str(), driver, error);
+        return 1;
+    }
+    if (!WriteMonitorKey(driver)) return 1;
+    printf("installed monitor \"%s\" with driver %s into the registry (no spooler answered, error %lu)\n",
+           g_monitor.c_str(), driver, error);
+    return 0;
 }
 
 int WritePort(int argc, char** argv) {
@@ -101,6 +173,14 @@ int WritePort(int argc, char** argv) {
     return ok ? 0 : 1;
 }
 
+int AddPortThroughSpooler() {
+    std::wstring name = Wide(g_monitor);
+    if (AddPortW(nullptr, nullptr, &name[0])) return 0;
+    fprintf(stderr, "lprinstall: the spooler did not add a port to monitor \"%s\" (error %lu)\n",
+            g_monitor.c_str(), GetLastError());
+    return 1;
+}
+
 int RemovePort(int argc, char** argv) {
     if (argc < 1 || !argv[0][0] || strchr(argv[0], '\\')) return 2;
     LONG rc = RegDeleteKeyA(HKEY_LOCAL_MACHINE, (MonitorKey() + "\\Ports\\" + argv[0]).c_str());
@@ -124,10 +204,77 @@ LONG DeleteTree(HKEY root, const std::string& path) {
 }
 
 int Uninstall() {
+    std::wstring name = Wide(g_monitor);
+    const char* how = "through the spooler";
+    if (!DeleteMonitorW(nullptr, nullptr, &name[0])) {
+        DWORD error = GetLastError();
+        // An unknown monitor may still have a key (ports written before any
+        // install): it goes below like the rest.
+        if (error != ERROR_UNKNOWN_PRINT_MONITOR && !NoSpooler(error)) {
+            fprintf(stderr, "lprinstall: the spooler refused to delete monitor \"%s\" (error %lu)\n",
+                    g_monitor.c_str(), error);
+            return 1;
+        }
+        how = error == ERROR_UNKNOWN_PRINT_MONITOR ? "from the registry" : "from the registry (no spooler answered)";
+    }
+    // Whatever of the key the spooler left (its Ports) goes too.
     LONG rc = DeleteTree(HKEY_LOCAL_MACHINE, MonitorKey());
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) {
         fprintf(stderr, "lprinstall: can't remove the monitor key (error %ld)\n", rc);
         return 1;
+    }
+    printf("uninstalled monitor \"%s\" %s\n", g_monitor.c_str(), how);
+    return 0;
+}
+
+std::string Narrow(const WCHAR* wide) {
+    char text[520] = {};
+    if (wide) WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text - 1, nullptr, nullptr);
+    return text;
+}
+
+// Calls an Enum* function of winspool for its size, then to fill.
+template <typename Fn>
+std::string Enumerate(Fn call, DWORD* count) {
+    DWORD needed = 0;
+    *count = 0;
+    call(nullptr, 0, &needed, count);
+    std::string buffer(needed, '\0');
+    if (!call(reinterpret_cast<BYTE*>(&buffer[0]), needed, &needed, count)) *count = 0;
+    return buffer;
+}
+
+int List() {
+    DWORD count = 0;
+    std::string monitors = Enumerate(
+        [](BYTE* b, DWORD cb, DWORD* needed, DWORD* n) { return EnumMonitorsW(nullptr, 2, b, cb, needed, n); },
+        &count);
+    bool found = false;
+    for (DWORD i = 0; i < count; ++i) {
+        const auto& m = reinterpret_cast<const MONITOR_INFO_2W*>(monitors.data())[i];
+        if (Narrow(m.pName) != g_monitor) continue;
+        printf("monitor \"%s\" (%s): %s\n", g_monitor.c_str(), Narrow(m.pEnvironment).c_str(),
+               Narrow(m.pDLLName).c_str());
+        found = true;
+    }
+    if (!found) {
+        fprintf(stderr, "lprinstall: the spooler lists no monitor \"%s\"\n", g_monitor.c_str());
+        return 1;
+    }
+    // The spooler's ports of this monitor: those whose key is in its Ports key.
+    std::string ports = Enumerate(
+        [](BYTE* b, DWORD cb, DWORD* needed, DWORD* n) { return EnumPortsW(nullptr, 2, b, cb, needed, n); },
+        &count);
+    for (DWORD i = 0; i < count; ++i) {
+        const auto& p = reinterpret_cast<const PORT_INFO_2W*>(ports.data())[i];
+        std::string name = Narrow(p.pPortName);
+        HKEY key = nullptr;
+        if (name.empty() || name.find('\\') != std::string::npos ||
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, (MonitorKey() + "\\Ports\\" + name).c_str(), 0, KEY_READ, &key) !=
+                ERROR_SUCCESS)
+            continue;
+        RegCloseKey(key);
+        printf("  %-16s %-24s %s\n", name.c_str(), Narrow(p.pDescription).c_str(), Narrow(p.pMonitorName).c_str());
     }
     return 0;
 }
@@ -141,15 +288,19 @@ int main(int argc, char** argv) {
         std::string cmd = argv[1];
         if (cmd == "monitor") rc = InstallMonitor(argc - 2, argv + 2);
         else if (cmd == "port") rc = WritePort(argc - 2, argv + 2);
+        else if (cmd == "add-port") rc = AddPortThroughSpooler();
         else if (cmd == "remove-port") rc = RemovePort(argc - 2, argv + 2);
         else if (cmd == "uninstall") rc = Uninstall();
+        else if (cmd == "list") rc = List();
     }
     if (rc == 2)
         fprintf(stderr,
                 "usage: lprinstall monitor DRIVER_PATH [--lpr-path DIR]\n"
                 "       lprinstall port NAME --host HOST --queue QUEUE [--timeout N] [--seqno N] [--lpq 0|1] [--grace 0|1]\n"
+                "       lprinstall add-port\n"
                 "       lprinstall remove-port NAME\n"
                 "       lprinstall uninstall\n"
+                "       lprinstall list\n"
                 "  (each takes --monitor NAME; default \"ZYN LPR Monitor\")\n");
     return rc;
 }

@@ -22,6 +22,14 @@ constexpr DWORD kRefusalTextWaitMs = 1000;
 // with 1 MiB on loopback).
 constexpr DWORD kBlockSize = 1024 * 1024;
 
+// Where the file can be mapped, it is sent straight from views of it, this
+// many bytes at a time: the socket then copies from the file's own pages
+// and the data is not first copied into the block (under Wine a large job
+// went about a fifth faster, with less processor time). A multiple of the
+// allocation granularity, and small enough to find room in a 32-bit
+// address space.
+constexpr DWORD kViewSize = 16 * 1024 * 1024;
+
 // Receives what the server sent after a printable refusal byte, waiting a
 // bounded moment for it to arrive. Returns the number of bytes.
 int ReceiveRefusalText(LpdConnection& connection, char* buf, int cb) {
@@ -35,6 +43,36 @@ int ReceiveRefusalText(LpdConnection& connection, char* buf, int cb) {
     if (select(0, &readable, nullptr, nullptr, &tv) != 1) return 0;
     int n = recv(s, buf, cb, 0);
     return n > 0 ? n : 0;
+}
+
+// Sends the file's bytes from *offset on out of mapped views, advancing
+// *offset. Stops early where no view can be had, leaving the rest to be
+// read into the block. False when a send failed.
+bool SendFromViews(LpdConnection& connection, HANDLE file, uint64_t size, uint64_t* offset) {
+    if (size == 0) return true;
+    zyn::UniqueKernelHandle mapping(CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return true;
+    while (*offset < size) {
+        const DWORD cb = size - *offset < kViewSize ? static_cast<DWORD>(size - *offset) : kViewSize;
+        zyn::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, static_cast<DWORD>(*offset >> 32),
+                                                 static_cast<DWORD>(*offset), cb));
+        if (!view) return true;
+        if (LpdSend(connection, view.get(), static_cast<int>(cb)) != static_cast<int>(cb)) return false;
+        *offset += cb;
+    }
+    return true;
+}
+
+// A view of a file that reads short (a sysfs file through Z: under Wine)
+// holds zeros where the reading stopped, as the block would; only reading
+// the file's last byte tells.
+bool ReadsToItsEnd(HANDLE file, uint64_t size) {
+    LARGE_INTEGER last;
+    last.QuadPart = static_cast<LONGLONG>(size - 1);
+    char byte;
+    DWORD got = 0;
+    return SetFilePointerEx(file, last, nullptr, FILE_BEGIN) && ReadFile(file, &byte, 1, &got, nullptr) &&
+           got == 1;
 }
 
 void ShowJobRefused(const char* refusalText) {
@@ -117,13 +155,23 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
     // server is still sent exactly the announced number of bytes (zeros in
     // place of the missing ones) so it stays in step, and then 0x01 instead
     // of the end byte, which makes it discard the file.
+    uint64_t offset = 0;
+    if (!SendFromViews(connection, file.get(), size, &offset)) return kDataFileResend;
+    bool shortRead = offset > 0 && !ReadsToItsEnd(file.get(), size);
+    LARGE_INTEGER next;
+    next.QuadPart = static_cast<LONGLONG>(offset);
+    if (offset < size && !shortRead && !SetFilePointerEx(file.get(), next, nullptr, FILE_BEGIN)) shortRead = true;
+
     char smallBlock[512];
-    zyn::UniqueHeapBlock heapBlock(HeapAlloc(GetProcessHeap(), 0, kBlockSize));
+    zyn::UniqueHeapBlock heapBlock(offset < size ? HeapAlloc(GetProcessHeap(), 0, kBlockSize) : nullptr);
     char* block = heapBlock ? static_cast<char*>(heapBlock.get()) : smallBlock;
     const DWORD cbBlock = heapBlock ? kBlockSize : sizeof smallBlock;
-    bool shortRead = false;
     bool zeroed = false;
-    for (uint64_t offset = 0; offset < size;) {
+    if (shortRead && offset < size) {
+        memset(block, 0, cbBlock);
+        zeroed = true;
+    }
+    while (offset < size) {
         const DWORD want = size - offset < cbBlock ? static_cast<DWORD>(size - offset) : cbBlock;
         if (!shortRead) {
             DWORD got = 0;

@@ -15,7 +15,11 @@ namespace zynlpr {
 // one of the texts 8000..8013 (silently).
 bool StartModule(HINSTANCE stringsModule);
 
-// Builds the port list and fills the fourteen NT 4.0 slots of `table`.
+// The load work of both initialisation entries: creates MonitorLock once,
+// builds the port list from the registry and probes the network.
+void PrepareMonitor();
+
+// PrepareMonitor, then fills the fourteen NT 4.0 slots of `table`.
 // Returns false only for a null table.
 bool InitializeMonitorTable(MONITOR* table);
 

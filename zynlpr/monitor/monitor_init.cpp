@@ -1,5 +1,6 @@
-// InitializeMonitorEx's work: the port list, the entry table and the network
-// probe, all under MonitorLock.
+// The work done when a spooler initialises the monitor (the port list and the
+// network probe, under MonitorLock), shared by InitializeMonitorEx and
+// InitializePrintMonitor2, and the NT 4.0 entry table.
 #include <windows.h>
 #include <winnetwk.h>
 
@@ -22,11 +23,16 @@ void ProbeNetwork() {
 
 }  // namespace
 
-bool InitializeMonitorTable(MONITOR* table) {
-    if (!table) return false;
+void PrepareMonitor() {
     EnsureMonitorLock();
     MonitorLockGuard lock;
     ReloadPorts();
+    ProbeNetwork();
+}
+
+bool InitializeMonitorTable(MONITOR* table) {
+    if (!table) return false;
+    PrepareMonitor();
     table->pfnEnumPorts = LprEnumPorts;
     table->pfnOpenPort = LprOpenPort;
     table->pfnOpenPortEx = nullptr;
@@ -41,7 +47,6 @@ bool InitializeMonitorTable(MONITOR* table) {
     table->pfnDeletePort = LprDeletePort;
     table->pfnGetPrinterDataFromPort = LprGetPrinterDataFromPort;
     table->pfnSetPortTimeOuts = LprSetPortTimeOuts;
-    ProbeNetwork();
     return true;
 }
 

@@ -1,20 +1,150 @@
-// AddPort, ConfigurePort and DeletePort.
+// AddPort, ConfigurePort and DeletePort: the spooler's entries that change
+// the monitor's ports.
 //
-// DeletePort removes the port's record and its registry key without a
-// dialog. AddPort and ConfigurePort need the port-settings dialog, which is
-// not built yet: until then they refuse honestly (FALSE with
-// ERROR_NOT_SUPPORTED) rather than pretending to have changed anything.
+// AddPort and ConfigurePort show the port-settings dialog (owned by the
+// spooler's window) and store the accepted values in the port's key under
+// the Ports key, then tell every top-level window that the printer devices
+// changed. DeletePort removes the record and the key without a dialog.
+// MonitorLock is held only around the port list, never while a dialog or a
+// message box is up or a key is written; the registry is authoritative, so a
+// record that can't be made is restored by the next ReloadPorts.
 #include <cstring>
 
+#include "bounded.h"
 #include "handles.h"
+#include "message_ids.h"
+#include "messages.h"
 #include "module_state.h"
 #include "monitor_entries.h"
 #include "port_list.h"
+#include "port_name_choice.h"
+#include "port_settings.h"
+#include "port_values.h"
+#include "ports_key.h"
+#include "user_name.h"
 #include "wide_text.h"
 
 namespace zynlpr {
 
 namespace {
+
+// Returned by the workers when the entry fails without a Win32 error code
+// of its own (the failure was shown in a message box).
+constexpr DWORD kNoErrorCode = 0xFFFFFFFF;
+
+// Each window gets at most this long to take the notice, so a window that
+// has stopped answering can't hold up the spooler.
+constexpr UINT kBroadcastTimeoutMs = 2000;
+
+// Sent wide: every window receives the text in its own character set, and
+// Wine garbles the text of an ANSI broadcast of this message.
+void NotifyDevicesChanged() {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(L"Devices"),
+                        SMTO_NORMAL | SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
+}
+
+bool PortKeyPath(const char* name, char* buf, size_t cb) {
+    return zyn::BoundedFormat(buf, cb, "%s\\%s", g_module.portsKeyPath, name);
+}
+
+// Creates the key of the reserved name. A key of that name that already
+// exists (another program wrote it while the dialog was open, or the list
+// has not seen it yet) is never written: the next free number is taken.
+DWORD CreateNewPortKey(PortNameReservation* reservation, zyn::UniqueRegKey* key) {
+    for (;;) {
+        char path[600];
+        if (!PortKeyPath(reservation->Name(), path, sizeof path)) return ERROR_BUFFER_OVERFLOW;
+        DWORD disposition = 0;
+        LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, key->put(), &disposition);
+        if (rc != ERROR_SUCCESS) return static_cast<DWORD>(rc);
+        if (disposition == REG_CREATED_NEW_KEY) return ERROR_SUCCESS;
+        key->reset();
+        if (!reservation->ReserveFrom(reservation->Number() + 1)) return ERROR_ALREADY_EXISTS;
+    }
+}
+
+// Replaces the port's record with one of the new description. A reload on
+// another thread may have listed the port already; it keeps one record.
+bool ReplaceRecord(const char* name, const PortSettings& settings) {
+    char description[600];
+    BuildPortDescription(settings.hostName, settings.queueName, description, sizeof description);
+    MonitorLockGuard lock;
+    RemovePort(name, nullptr);
+    return CreatePort(name, description) != nullptr;
+}
+
+DWORD AddPortWork(HWND window) {
+    PortSettings* settings = AllocatePortSettings();
+    if (!settings) {
+        ShowMessage(nullptr, kErrorBoxStyle, MSG_OUT_OF_MEMORY);
+        return kNoErrorCode;
+    }
+    zyn::UniqueHeapBlock block(settings);
+    PortNameReservation reservation;
+    // Every name from 0 to 999 is taken: nothing to offer, nothing written.
+    if (!reservation.ReserveFrom(0)) return ERROR_ALREADY_EXISTS;
+    zyn::BoundedCopy(settings->portName, kSettingsTextSize, reservation.Name());
+    settings->doLpq = TRUE;
+    settings->doGrace = TRUE;
+    settings->seqno = kDefaultSeqno;
+    settings->timeOut = kDefaultTimeOut;
+
+    INT_PTR result = ShowPortSettingsDialog(window, IDD_ADD_PORT, settings);
+    if (result == -1) {
+        // The dialog never came up: a failure, not a cancellation.
+        DWORD error = GetLastError();
+        return error ? error : ERROR_INVALID_WINDOW_HANDLE;
+    }
+    if (result != IDOK) return ERROR_CANCELLED;
+
+    zyn::UniqueRegKey key;
+    DWORD error = CreateNewPortKey(&reservation, &key);
+    if (error == ERROR_ALREADY_EXISTS) return error;
+    if (error != ERROR_SUCCESS) {
+        ShowMessage(nullptr, kErrorBoxStyle, MSG_CANT_CREATE_PORT_KEY);
+        return kNoErrorCode;
+    }
+    WritePortValues(key.get(), *settings);
+    key.reset();
+    if (!ReplaceRecord(reservation.Name(), *settings)) return kNoErrorCode;
+    block.reset();
+    NotifyDevicesChanged();
+    return ERROR_SUCCESS;
+}
+
+void ShowNotMonitorPort(HWND window) {
+    ShowMessage(window, MB_SETFOREGROUND | MB_ICONINFORMATION, MSG_NOT_MONITOR_PORT);
+}
+
+void ConfigurePortWork(HWND window, const WCHAR* portName) {
+    char name[260];
+    // A name cut short, or one reaching below a port key, names no port of ours.
+    if (!NarrowText(portName, name, sizeof name) || !HasPortPrefix(name) || strchr(name, '\\'))
+        return ShowNotMonitorPort(window);
+    PortSettings* settings = AllocatePortSettings();
+    if (!settings) {
+        ShowMessage(nullptr, kErrorBoxStyle, MSG_OUT_OF_MEMORY);
+        return;
+    }
+    zyn::UniqueHeapBlock block(settings);
+    char path[600];
+    zyn::UniqueRegKey key;
+    if (!PortKeyPath(name, path, sizeof path) ||
+        RegOpenKeyA(HKEY_LOCAL_MACHINE, path, key.put()) != ERROR_SUCCESS)
+        return ShowNotMonitorPort(window);
+
+    ReadPortValues(key.get(), settings);
+    CurrentUserName(settings->userName, kSettingsTextSize);
+    zyn::BoundedCopy(settings->portName, kSettingsTextSize, name);
+    if (ShowPortSettingsDialog(window, IDD_CONFIGURE_PORT, settings) != IDOK) return;
+    if (!ReplaceRecord(name, *settings)) return;
+    WritePortValues(key.get(), *settings);
+    key.reset();
+    block.reset();
+    NotifyDevicesChanged();
+}
 
 DWORD DeletePortLocked(const WCHAR* portName) {
     MonitorLockGuard lock;
@@ -42,16 +172,23 @@ DWORD DeletePortLocked(const WCHAR* portName) {
 
 }  // namespace
 
-// AddPort: not yet offered (needs the port-settings dialog).
-BOOL WINAPI LprAddPort(LPWSTR, HWND, LPWSTR) {
-    SetLastError(ERROR_NOT_SUPPORTED);
+// AddPort: TRUE when a port was added. FALSE with ERROR_CANCELLED when the
+// administrator cancelled, ERROR_ALREADY_EXISTS when every name up to
+// ZYN_LPRPort999 is taken; FALSE without an error code when a message box
+// told the failure. The port may get a higher number than the dialog showed
+// when a key of the shown name appeared meanwhile.
+BOOL WINAPI LprAddPort(LPWSTR, HWND window, LPWSTR) {
+    DWORD error = AddPortWork(window);
+    if (error == ERROR_SUCCESS) return TRUE;
+    if (error != kNoErrorCode) SetLastError(error);
     return FALSE;
 }
 
-// ConfigurePort: not yet offered (needs the port-settings dialog).
-BOOL WINAPI LprConfigurePort(LPWSTR, HWND, LPWSTR) {
-    SetLastError(ERROR_NOT_SUPPORTED);
-    return FALSE;
+// ConfigurePort: TRUE in every case; a port that is not the monitor's, or
+// whose key can't be opened, gets notice 503 instead of the dialog.
+BOOL WINAPI LprConfigurePort(LPWSTR, HWND window, LPWSTR portName) {
+    ConfigurePortWork(window, portName);
+    return TRUE;
 }
 
 // DeletePort: TRUE when the port was in the list, else FALSE with

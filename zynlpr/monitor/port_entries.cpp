@@ -1,8 +1,8 @@
 // Spooler entries that read or hand out port records: EnumPorts, OpenPort,
 // ClosePort, GetPrinterDataFromPort, SetPortTimeOuts.
 //
-// EnumPorts and OpenPort hold MonitorLock for their whole work (the list is
-// rebuilt from the registry on every EnumPorts). ClosePort takes it only to
+// EnumPorts and OpenPort hold MonitorLock for their whole work (EnumPorts
+// brings the list up to date with the registry first). ClosePort takes it only to
 // drop the handle's reference, SetPortTimeOuts only to read the in-document
 // flag; otherwise these read the record the spooler handed in, which its
 // reference keeps alive.
@@ -45,7 +45,7 @@ LPWSTR PlaceBelow(const char* text, BYTE** top) {
 
 DWORD EnumPortsLocked(DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed, DWORD* returned) {
     MonitorLockGuard lock;
-    ReloadPorts();
+    RefreshPorts();
 
     size_t sum = 0;
     for (LprPort* p = FirstPort(); p; p = p->next) sum += NeededFor(p, level);

@@ -8,6 +8,7 @@
 
 #include "bounded.h"
 #include "module_state.h"
+#include "port_name_index.h"
 #include "ports_key.h"
 
 namespace zynlpr {
@@ -16,6 +17,8 @@ namespace {
 
 LprPort* g_head = nullptr;
 volatile LONG g_liveRecords = 0;
+// The list was changed since the last reload other than by a reload.
+bool g_touched = false;
 
 char* HeapCopy(const char* text) {
     size_t cb = strlen(text) + 1;
@@ -71,9 +74,9 @@ void ReplaceDescription(LprPort* port, const char* description) {
     port->description = copy;
 }
 
-}  // namespace
-
-LprPort* CreatePort(const char* name, const char* description) {
+// A new record holding the list's reference, not yet linked. Null when it
+// can't be allocated.
+LprPort* NewPortRecord(const char* name, const char* description) {
     size_t cchName = strlen(name);
     size_t cb = sizeof(LprPort) + cchName + 1;
     auto* port = static_cast<LprPort*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cb));
@@ -87,7 +90,45 @@ LprPort* CreatePort(const char* name, const char* description) {
     port->description = HeapCopy(description && description[0] ? description : name);
     port->flags = PORT_SPOOL_FILE;
     port->references = 1;  // the list's
-    AppendToTail(port);
+    return port;
+}
+
+// Rebuilding the list by walking it for each registry name: the way when
+// the name indexes can't be had for want of memory.
+void ReloadPortsByWalking(LprPort* old) {
+    ForEachRegistryPort([&](const char* name, const char* description) {
+        if (FindExact(name)) return;  // registry key names are unique; be safe anyway
+        for (LprPort** link = &old; *link; link = &(*link)->next) {
+            LprPort* p = *link;
+            if (strcmp(p->name, name) == 0) {
+                *link = p->next;
+                p->next = nullptr;
+                ReplaceDescription(p, description);
+                AppendToTail(p);
+                return;
+            }
+        }
+        if (LprPort* created = NewPortRecord(name, description)) AppendToTail(created);
+    });
+    while (old) {
+        LprPort* p = old;
+        old = p->next;
+        p->next = nullptr;
+        if (HasPortPrefix(p->name) && RegistryPortExists(p->name) && !FindExact(p->name))
+            AppendToTail(p);
+        else
+            ReleasePort(p);
+    }
+}
+
+}  // namespace
+
+LprPort* CreatePort(const char* name, const char* description) {
+    LprPort* port = NewPortRecord(name, description);
+    if (port) {
+        AppendToTail(port);
+        g_touched = true;
+    }
     return port;
 }
 
@@ -117,6 +158,7 @@ bool RemovePort(const char* name, DWORD* error) {
     }
     Unlink(port);
     ReleasePort(port);
+    g_touched = true;
     return true;
 }
 
@@ -125,34 +167,57 @@ void ReloadPorts() {
     // back (same record, same job state), the rest lose the list's reference.
     LprPort* old = g_head;
     g_head = nullptr;
-    for (LprPort* p = old; p; p = p->next) p->linked = FALSE;
+    g_touched = false;
+    WatchRegistryPorts();
+    PortNameIndex oldByName;
+    for (LprPort* p = old; p; p = p->next) {
+        p->linked = FALSE;
+        oldByName.Add(p);
+    }
+    if (!oldByName.usable()) {
+        ReloadPortsByWalking(old);
+        return;
+    }
+    PortNameIndex listed;
 
+    // The new list is built at its tail, in enumeration order.
+    LprPort** tail = &g_head;
+    auto append = [&](LprPort* p) {
+        p->next = nullptr;
+        p->linked = TRUE;
+        *tail = p;
+        tail = &p->next;
+        listed.Add(p);
+    };
+    auto isListed = [&](const char* name) { return listed.usable() ? listed.FindNoCase(name) : FindExact(name); };
     ForEachRegistryPort([&](const char* name, const char* description) {
-        if (FindExact(name)) return;  // registry key names are unique; be safe anyway
-        for (LprPort** link = &old; *link; link = &(*link)->next) {
-            LprPort* p = *link;
-            if (strcmp(p->name, name) == 0) {
-                *link = p->next;
-                p->next = nullptr;
-                ReplaceDescription(p, description);
-                AppendToTail(p);
-                return;
-            }
+        if (isListed(name)) return;  // registry key names are unique; be safe anyway
+        if (LprPort* p = oldByName.FindExact(name, true)) {
+            ReplaceDescription(p, description);
+            append(p);
+        } else if (LprPort* created = NewPortRecord(name, description)) {
+            append(created);
         }
-        CreatePort(name, description);
     });
 
     // Enumeration by index skips a key when another key is deleted meanwhile
     // (the indexes shift), so a port is dropped only once its key is gone.
-    while (old) {
-        LprPort* p = old;
-        old = p->next;
-        p->next = nullptr;
-        if (HasPortPrefix(p->name) && RegistryPortExists(p->name) && !FindExact(p->name))
-            AppendToTail(p);
+    for (size_t i = 0; i < oldByName.size(); ++i) {
+        LprPort* p = oldByName.at(i);
+        if (p->linked) continue;
+        if (HasPortPrefix(p->name) && RegistryPortExists(p->name) && !isListed(p->name))
+            append(p);
         else
             ReleasePort(p);
     }
+}
+
+bool RefreshPorts() {
+    // An empty list is always read again: the key it watched may have been
+    // deleted and made anew, and a new key's changes reach no old watch.
+    if (!g_touched && g_head && RegistryPortsUnchanged()) return false;
+    ReloadPorts();
+    return true;
 }
 
 bool HasPortPrefix(const char* name) { return name && _strnicmp(name, "ZYN_", 4) == 0; }

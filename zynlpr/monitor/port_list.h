@@ -61,6 +61,11 @@ bool RemovePort(const char* name, DWORD* error);
 // Rebuilds the list from the registry (see ports_key.h for the reading).
 void ReloadPorts();
 
+// ReloadPorts, unless nothing under the Ports key changed since the last
+// reload and the list was not changed meanwhile by CreatePort or RemovePort:
+// the list is then already what a reload would make. True when it reloaded.
+bool RefreshPorts();
+
 // True when the first four characters are "ZYN_", any case.
 bool HasPortPrefix(const char* name);
 

@@ -11,6 +11,42 @@
 
 namespace zynlpr {
 
+namespace {
+
+// The watch of the last reload, and the texts its list was built from.
+// Guarded by MonitorLock, like the list.
+struct PortsWatch {
+    zyn::UniqueRegKey key;
+    zyn::UniqueKernelHandle changed;  // manual-reset event
+    char path[260];
+    char defaultDescription[260];
+    bool armed;
+};
+PortsWatch g_watch;
+
+}  // namespace
+
+void WatchRegistryPorts() {
+    g_watch.armed = false;
+    g_watch.key.reset();
+    if (!g_watch.changed) g_watch.changed.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!g_watch.changed || !ResetEvent(g_watch.changed.get())) return;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, 0, KEY_NOTIFY, g_watch.key.put()) != ERROR_SUCCESS)
+        return;
+    if (RegNotifyChangeKeyValue(g_watch.key.get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                g_watch.changed.get(), TRUE) != ERROR_SUCCESS)
+        return;
+    zyn::BoundedCopy(g_watch.path, g_module.portsKeyPath);
+    zyn::BoundedCopy(g_watch.defaultDescription, g_module.defaultDescription);
+    g_watch.armed = true;
+}
+
+bool RegistryPortsUnchanged() {
+    return g_watch.armed && strcmp(g_watch.path, g_module.portsKeyPath) == 0 &&
+           strcmp(g_watch.defaultDescription, g_module.defaultDescription) == 0 &&
+           WaitForSingleObject(g_watch.changed.get(), 0) == WAIT_TIMEOUT;
+}
+
 void BuildPortDescription(const char* host, const char* queue, char* buf, size_t cb) {
     if (!host[0] && !queue[0]) {
         zyn::BoundedCopy(buf, cb, g_module.defaultDescription);

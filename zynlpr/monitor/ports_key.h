@@ -12,6 +12,16 @@ namespace zynlpr {
 // enumeration buffer). Nothing is called when the Ports key can't be opened.
 void EnumRegistryPorts(void (*fn)(void* ctx, const char* name, const char* description), void* ctx);
 
+// Starts watching the Ports key (g_module.portsKeyPath) and everything below
+// it for changes, ending the previous watch. Called as a reload begins, so a
+// change made while the keys are read is seen by the next check.
+void WatchRegistryPorts();
+
+// True when the watched key is still g_module.portsKeyPath, the default
+// description is unchanged, and nothing below the key changed since
+// WatchRegistryPorts; false when the watch could not be set up.
+bool RegistryPortsUnchanged();
+
 // True when the Ports key has a subkey of this name.
 bool RegistryPortExists(const char* name);
 

@@ -4,11 +4,17 @@ target_sources(zynlpr_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/module_state.cpp
   ${CMAKE_CURRENT_LIST_DIR}/module_start.cpp
   ${CMAKE_CURRENT_LIST_DIR}/monitor_init.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/monitor2_adapter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_handles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_list.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_name_index.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ports_key.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_entries.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_config.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_name_choice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_settings_dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_values.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/user_name.cpp
   ${CMAKE_CURRENT_LIST_DIR}/registry_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wide_text.cpp
 )
@@ -24,7 +30,8 @@ set_target_properties(zynlpr_dll PROPERTIES OUTPUT_NAME ZYNLPR PREFIX "" SUFFIX 
 target_link_libraries(zynlpr_dll PRIVATE zynlpr_internal)
 target_link_options(zynlpr_dll PRIVATE -Wl,--enable-stdcall-fixup)
 if(COMMAND zyn_add_shipped_check)
-  zyn_add_shipped_check(ZYNLPR.DLL ${CMAKE_CURRENT_LIST_DIR}/dll/zynlpr.def)
+  zyn_add_shipped_check(ZYNLPR.DLL ${CMAKE_CURRENT_LIST_DIR}/dll/zynlpr.def
+                        DllMain InitializeMonitorEx InitializePrintMonitor2)
 endif()
 
 # zynlpr.nls: the message module, resources and a trivial entry, no C runtime.

@@ -99,23 +99,30 @@ protected:
 }  // namespace
 
 TEST_F(LpdSubmitTest, JobGoesOnTheWireByteForByte) {
-    std::string data = lpdtest::Pattern(200000);
-    lpdtest::SpoolFile spool(data);
-    MessageBoxWatcher watcher;
-    LpdSubmitJob(spool.Path(), "Report", "ZYN_LPRPort0");
-    ASSERT_TRUE(server.WaitClosed(1, 10000));
-    auto c = server.Connections();
-    ASSERT_EQ(c.size(), 1u);
-    int job = JobNumberOf(c[0]);
-    ASSERT_GE(job, 0);
-    EXPECT_TRUE(c[0].bytes == ExpectedJob(data, job, "Report", false));
-    ASSERT_EQ(c[0].files.size(), 2u);
-    EXPECT_EQ(c[0].files[0].kind, 3);  // the data file first
-    EXPECT_EQ(c[0].files[0].contents.size(), data.size());
-    EXPECT_EQ(c[0].files[1].kind, 2);
-    EXPECT_GE(c[0].peerPort, kLowestLocalPort);
-    EXPECT_LE(c[0].peerPort, kHighestLocalPort);
-    ExpectBoxes(watcher, {});
+    // Small, and over two views of the mapped file ending inside a third, so
+    // a view placed at a wrong offset shows as a shifted pattern.
+    const size_t sizes[] = {200000, 2 * 16 * 1024 * 1024 + 12345};
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(sizes[i]);
+        std::string data = lpdtest::Pattern(sizes[i]);
+        lpdtest::SpoolFile spool(data);
+        MessageBoxWatcher watcher;
+        LpdSubmitJob(spool.Path(), "Report", "ZYN_LPRPort0");
+        ASSERT_TRUE(server.WaitClosed(i + 1, 20000));
+        auto c = server.Connections();
+        ASSERT_EQ(c.size(), i + 1);
+        int job = JobNumberOf(c[i]);
+        ASSERT_GE(job, 0);
+        EXPECT_TRUE(c[i].bytes == ExpectedJob(data, job, "Report", false));
+        ASSERT_EQ(c[i].files.size(), 2u);
+        EXPECT_EQ(c[i].files[0].kind, 3);  // the data file first
+        EXPECT_EQ(c[i].files[0].contents.size(), data.size());
+        EXPECT_EQ(c[i].files[0].endByte, 0);
+        EXPECT_EQ(c[i].files[1].kind, 2);
+        EXPECT_GE(c[i].peerPort, kLowestLocalPort);
+        EXPECT_LE(c[i].peerPort, kHighestLocalPort);
+        ExpectBoxes(watcher, {});
+    }
 }
 
 TEST_F(LpdSubmitTest, BannerSwitchChoosesTheControlFileForm) {

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "handles.h"
 #include "monitor_test_support.h"
 
 namespace {
@@ -15,7 +16,20 @@ const std::string kMonitor = "ZynInstallTest" + std::to_string(GetCurrentProcess
 const std::string kMonitorKey = "System\\CurrentControlSet\\Control\\Print\\Monitors\\" + kMonitor;
 
 // Runs lprinstall.exe (beside this program) with `args`; its exit code.
-DWORD RunLprinstall(const std::string& args) {
+// Without a spooler, Wine's print provider (localspl) is disabled for it,
+// as Wine reads per program from AppDefaults; winspool then answers as a
+// stopped spooler service does.
+DWORD RunLprinstall(const std::string& args, bool noSpooler = false) {
+    const char* overrides = "Software\\Wine\\AppDefaults\\lprinstall.exe\\DllOverrides";
+    if (noSpooler) {
+        HKEY key = nullptr;
+        RegCreateKeyA(HKEY_CURRENT_USER, overrides, &key);
+        montest::SetText(key, "localspl", "");
+        RegCloseKey(key);
+    }
+    zyn::ScopeExit restore([&] {
+        if (noSpooler) RegDeleteKeyA(HKEY_CURRENT_USER, overrides);
+    });
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
     while (n > 0 && path[n - 1] != '\\') --n;
@@ -33,15 +47,18 @@ DWORD RunLprinstall(const std::string& args) {
     return code;
 }
 
-std::string PortValue(const char* port, const char* value) {
-    char buf[64] = {};
+std::string KeyValue(const std::string& path, const char* value) {
+    char buf[300] = {};
     DWORD cb = sizeof buf - 1;
     HKEY key = nullptr;
-    std::string path = kMonitorKey + "\\Ports\\" + port;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) return "<no key>";
     LONG rc = RegQueryValueExA(key, value, nullptr, nullptr, reinterpret_cast<BYTE*>(buf), &cb);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS ? buf : "<no value>";
+}
+
+std::string PortValue(const char* port, const char* value) {
+    return KeyValue(kMonitorKey + "\\Ports\\" + port, value);
 }
 
 class LprinstallTest : public ::testing::Test {
@@ -76,6 +93,45 @@ TEST_F(LprinstallTest, PortValuesAreWrittenAsTheDialogWritesThem) {
     ASSERT_EQ(0u, RunLprinstall("uninstall"));
     HKEY key = nullptr;
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, kMonitorKey.c_str(), &key));
+}
+
+// With Wine's spooler there (localspl) the monitor is installed through
+// AddMonitorW, which loads the DLL and so refuses one that does not load;
+// with the spooler taken away the registry is written as given.
+TEST_F(LprinstallTest, MonitorAndUninstallGoThroughTheSpoolerAndFallBackToTheRegistry) {
+    const std::string good = montest::ExeDir() + "ZYNLPR.DLL", missing = montest::ExeDir() + "nothere.DLL";
+    const struct {
+        const char* what;
+        std::string dll;
+        bool noSpooler;
+        DWORD exitCode;
+    } cases[] = {
+        {"spooler, monitor that loads", good, false, 0},
+        {"spooler, DLL that does not load", missing, false, 1},
+        {"no spooler, any DLL", missing, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        montest::DeleteTree(HKEY_LOCAL_MACHINE, kMonitorKey);
+        ASSERT_EQ(c.exitCode, RunLprinstall("monitor \"" + c.dll + "\" --lpr-path D:\\tools", c.noSpooler));
+        if (c.exitCode != 0) {
+            EXPECT_EQ("<no key>", KeyValue(kMonitorKey, "Driver"));
+            continue;
+        }
+        EXPECT_EQ(c.dll, KeyValue(kMonitorKey, "Driver"));
+        EXPECT_EQ("D:\\tools", KeyValue(kMonitorKey, "LPR_Path"));
+        HKEY ports = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (kMonitorKey + "\\Ports").c_str(), &ports));
+        RegCloseKey(ports);
+        // Installed again: the same DLL is no error, another one is.
+        EXPECT_EQ(0u, RunLprinstall("monitor \"" + c.dll + "\"", c.noSpooler));
+        if (!c.noSpooler) {
+            EXPECT_EQ(1u, RunLprinstall("monitor \"" + missing + "x\""));
+            EXPECT_EQ(c.dll, KeyValue(kMonitorKey, "Driver"));
+        }
+        ASSERT_EQ(0u, RunLprinstall("uninstall", c.noSpooler));
+        EXPECT_EQ("<no key>", KeyValue(kMonitorKey, "Driver"));
+    }
 }
 
 }  // namespace

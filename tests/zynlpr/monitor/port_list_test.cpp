@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <functional>
 #include <vector>
 
 #include "monitor/monitor_entries.h"
@@ -134,6 +135,41 @@ TEST_F(PortListTest, FindPortTriesTheColonVariantAndRemovePortDoesNot) {
     EXPECT_EQ(sizeof(LprPort) + 13, p->size);
 }
 
+// Many ports: records are found again by name (not by walking), so the
+// list's order, the records kept and the ones dropped must still match the
+// registry exactly.
+TEST_F(PortListTest, AReloadOfManyPortsKeepsEachRecordAndTheRegistryOrder) {
+    const LONG liveAtStart = LivePortRecords();
+    std::vector<std::string> names;
+    for (int i = 0; i < 150; ++i) names.push_back("ZYN_P" + std::to_string(1000 + i));
+    for (const auto& n : names) key.AddPort(n, "h", n.c_str());
+    std::vector<LprPort*> before;
+    {
+        MonitorLockGuard lock;
+        ReloadPorts();
+        for (LprPort* p = FirstPort(); p; p = p->next) before.push_back(p);
+    }
+    ASSERT_EQ(names, ListedNames());
+    for (size_t i = 0; i < names.size(); i += 3) key.RemovePortKey(names[i]);
+    key.AddPort("ZYN_P0999", "h", "new");
+
+    MonitorLockGuard lock;
+    ReloadPorts();
+    size_t i = 0;
+    LprPort* p = FirstPort();
+    ASSERT_NE(nullptr, p);
+    EXPECT_STREQ("ZYN_P0999", p->name);
+    for (p = p->next; p; p = p->next, ++i) {
+        if (i % 3 == 0) ++i;  // removed
+        ASSERT_LT(i, names.size());
+        EXPECT_EQ(names[i], p->name);
+        EXPECT_EQ(before[i], p) << "record of " << names[i] << " not kept";
+        EXPECT_EQ("\\\\h\\" + names[i], p->description);
+    }
+    EXPECT_EQ(names.size(), i);
+    EXPECT_EQ(LONG(names.size() - 50 + 1), LivePortRecords() - liveAtStart);
+}
+
 // --- EnumPorts ------------------------------------------------------------
 
 class EnumPortsTest : public PortListTest {
@@ -214,6 +250,71 @@ TEST_F(EnumPortsTest, Level2ReportsMonitorDescriptionAndType) {
     EXPECT_EQ(reinterpret_cast<BYTE*>(info[0].pMonitorName) - Wide(d0), reinterpret_cast<BYTE*>(info[0].pDescription));
     EXPECT_EQ(reinterpret_cast<BYTE*>(info[0].pDescription) - Wide("ZYN_P1"), reinterpret_cast<BYTE*>(info[1].pPortName));
     EXPECT_EQ(buf.data() + 2 * sizeof(PORT_INFO_2W), reinterpret_cast<BYTE*>(info[1].pDescription));
+}
+
+// EnumPorts reads the registry again only when something below the Ports key
+// changed (or the list was edited): each kind of change between two calls
+// must show in the second, and no change must cost no reading.
+TEST_F(EnumPortsTest, EveryChangeBetweenTwoCallsShowsInTheSecond) {
+    auto listing = [] {
+        DWORD needed = 0, returned = 0;
+        LprEnumPorts(nullptr, 2, nullptr, 0, &needed, &returned);
+        std::vector<BYTE> buf(needed);
+        std::vector<std::string> lines;
+        if (!LprEnumPorts(nullptr, 2, buf.data(), needed, &needed, &returned)) return lines;
+        auto* info = reinterpret_cast<PORT_INFO_2W*>(buf.data());
+        for (DWORD i = 0; i < returned; ++i)
+            lines.push_back(montest::Narrow(info[i].pPortName) + "=" + montest::Narrow(info[i].pDescription));
+        return lines;
+    };
+    const std::string other = key.Path() + "2";
+    struct Case {
+        const char* change;
+        std::function<void()> make;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}, {"ZYN_LPRPort0=\\\\printhost\\raw", "ZYN_P1=LPR port (not configured)"}},
+        {"a port key added", [&] { key.AddPort("ZYN_P0", "h", "q"); },
+         {"ZYN_LPRPort0=\\\\printhost\\raw", "ZYN_P0=\\\\h\\q", "ZYN_P1=LPR port (not configured)"}},
+        {"a host changed", [&] { key.AddPort("ZYN_P0", "h2"); },
+         {"ZYN_LPRPort0=\\\\printhost\\raw", "ZYN_P0=\\\\h2\\q", "ZYN_P1=LPR port (not configured)"}},
+        {"a port key deleted", [&] { key.RemovePortKey("ZYN_P0"); },
+         {"ZYN_LPRPort0=\\\\printhost\\raw", "ZYN_P1=LPR port (not configured)"}},
+        {"a record removed from the list only", [] { MonitorLockGuard l; RemovePort("ZYN_P1", nullptr); },
+         {"ZYN_LPRPort0=\\\\printhost\\raw", "ZYN_P1=LPR port (not configured)"}},
+        {"a record added to the list only", [] { MonitorLockGuard l; CreatePort("ZYN_Mem", "m"); },
+         {"ZYN_LPRPort0=\\\\printhost\\raw", "ZYN_P1=LPR port (not configured)"}},
+        {"the default description changed", [] { strcpy(g_module.defaultDescription, "unset"); },
+         {"ZYN_LPRPort0=\\\\printhost\\raw", "ZYN_P1=unset"}},
+        {"another Ports key", [&] {
+             HKEY k = nullptr;
+             RegCreateKeyA(HKEY_LOCAL_MACHINE, (other + "\\ZYN_Other").c_str(), &k);
+             RegCloseKey(k);
+             MonitorLockGuard l;
+             strcpy(g_module.portsKeyPath, other.c_str());
+         },
+         {"ZYN_Other=unset"}},
+        {"its only port key deleted", [&] { RegDeleteKeyA(HKEY_LOCAL_MACHINE, (other + "\\ZYN_Other").c_str()); },
+         {}},
+        {"a port key added to the then empty key", [&] {
+             HKEY k = nullptr;
+             RegCreateKeyA(HKEY_LOCAL_MACHINE, (other + "\\ZYN_Back").c_str(), &k);
+             RegCloseKey(k);
+         },
+         {"ZYN_Back=unset"}},
+    };
+    listing();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        c.make();
+        EXPECT_EQ(c.expected, listing());
+    }
+    {
+        MonitorLockGuard lock;
+        EXPECT_FALSE(RefreshPorts()) << "read again without a change";
+    }
+    montest::DeleteTree(HKEY_LOCAL_MACHINE, other);
 }
 
 TEST_F(EnumPortsTest, Level0CountsAndLevel3IsRefusedBeforeTheRegistryIsRead) {

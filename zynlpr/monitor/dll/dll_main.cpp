@@ -4,6 +4,7 @@
 #include <winsplp.h>
 
 #include "monitor/module_start.h"
+#include "monitor/monitor2_adapter.h"
 
 // DllMain: only process attach does work (module_start.cpp); its failure
 // makes the load fail.
@@ -19,4 +20,12 @@ extern "C" BOOL WINAPI InitializeMonitorEx(LPWSTR, LPMONITOR monitor) {
     if (zynlpr::InitializeMonitorTable(monitor)) return TRUE;
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
+}
+
+// InitializePrintMonitor2: the entry of spoolers from Windows 2000 on, and of
+// Wine's. Same load work as InitializeMonitorEx; returns the MONITOR2 table
+// and a monitor handle that the table's Shutdown entry frees. `init` is not
+// used. Null with ERROR_INVALID_PARAMETER for a null `monitor`.
+extern "C" LPMONITOR2 WINAPI InitializePrintMonitor2(PMONITORINIT init, PHANDLE monitor) {
+    return zynlpr::OpenMonitor2(init, monitor);
 }

@@ -1,0 +1,299 @@
+// ZYNLPR.DLL in Wine's real spooler, which winspool runs inside this
+// process: installed with AddMonitorW, its ports listed and deleted through
+// winspool, ports added and changed through winspool in the monitor's own
+// dialog (worked by a watcher thread), and a RAW job on a printer of one of
+// its ports arriving at an LPD server.
+#include <gtest/gtest.h>
+
+#include <winsock2.h>
+#include <windows.h>
+#include <winspool.h>
+#include <winsplp.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "handles.h"
+#include "message_box_watcher.h"
+#include "monitor/messages.h"
+#include "monitor_test_support.h"
+#include "port_dialog_driver.h"
+#include "scripted_lpd_server.h"
+
+namespace {
+
+using montest::Narrow;
+
+WCHAR kMonitor[] = L"ZYN LPR Monitor";
+const std::string kTag = "ZYN_Sp" + std::to_string(GetCurrentProcessId());
+const std::string kPortA = kTag + "A", kPortB = kTag + "B";
+WCHAR kPrinter[] = L"Zyn Spooler Test Printer";
+
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::string PortKey(const std::string& port) { return std::string(montest::kMonitorKey) + "\\Ports\\" + port; }
+
+void WritePortKey(const std::string& port, const char* host, const char* queue) {
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_LOCAL_MACHINE, PortKey(port).c_str(), &key);
+    if (host) montest::SetText(key, "HostName", host);
+    if (queue) montest::SetText(key, "QueueName", queue);
+    RegCloseKey(key);
+}
+
+// The ports whose names begin with `prefix` as EnumPortsW reports them:
+// name -> "monitor|description|type" (empty at level 1).
+std::map<std::string, std::string> SpooledPorts(DWORD level, const std::string& prefix = kTag) {
+    DWORD needed = 0, count = 0;
+    EnumPortsW(nullptr, level, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    std::map<std::string, std::string> ports;
+    if (!EnumPortsW(nullptr, level, buffer.data(), needed, &needed, &count)) return ports;
+    for (DWORD i = 0; i < count; ++i) {
+        auto* info1 = reinterpret_cast<PORT_INFO_1W*>(buffer.data()) + i;
+        auto* info2 = reinterpret_cast<PORT_INFO_2W*>(buffer.data()) + i;
+        std::string name = Narrow(level == 1 ? info1->pName : info2->pPortName);
+        if (name.rfind(prefix, 0) != 0) continue;
+        ports[name] = level == 1 ? "" : Narrow(info2->pMonitorName) + "|" + Narrow(info2->pDescription) + "|" +
+                                            std::to_string(info2->fPortType);
+    }
+    return ports;
+}
+
+class RealSpooler : public ::testing::Test {
+protected:
+    const std::string dllPath = montest::ExeDir() + "ZYNLPR.DLL";
+
+    void SetUp() override {
+        Clean();
+        WritePortKey(kPortA, "printhost", "raw");  // before the install, as installers may
+        WritePortKey(kPortB, nullptr, nullptr);
+        std::wstring path = Wide(dllPath);
+        MONITOR_INFO_2W info = {kMonitor, nullptr, &path[0]};
+        ASSERT_TRUE(AddMonitorW(nullptr, 2, reinterpret_cast<BYTE*>(&info))) << GetLastError();
+    }
+    void TearDown() override {
+        PRINTER_DEFAULTSW admin = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        HANDLE printer = nullptr;
+        if (OpenPrinterW(kPrinter, &printer, &admin)) {
+            DeletePrinter(printer);
+            ClosePrinter(printer);
+        }
+        Clean();
+    }
+    static void Clean() {
+        DeleteMonitorW(nullptr, nullptr, kMonitor);
+        montest::DeleteTree(HKEY_LOCAL_MACHINE, montest::kMonitorKey);
+    }
+};
+
+TEST_F(RealSpooler, ListsTheMonitorAndFollowsItsPortsThroughWinspool) {
+    DWORD needed = 0, count = 0;
+    EnumMonitorsW(nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<BYTE> monitors(needed);
+    ASSERT_TRUE(EnumMonitorsW(nullptr, 2, monitors.data(), needed, &needed, &count));
+    std::string listedDll;
+    for (DWORD i = 0; i < count; ++i) {
+        auto* m = reinterpret_cast<MONITOR_INFO_2W*>(monitors.data()) + i;
+        if (Narrow(m->pName) == "ZYN LPR Monitor") listedDll = Narrow(m->pDLLName);
+    }
+    EXPECT_EQ(dllPath, listedDll);
+
+    // A port written after the install shows too; a deleted one goes with its key.
+    const std::string portC = kTag + "C";
+    WritePortKey(portC, "10.1.2.3", "lp");
+    const std::map<std::string, std::string> level1 = {{kPortA, ""}, {kPortB, ""}, {portC, ""}};
+    const std::map<std::string, std::string> level2 = {
+        {kPortA, "ZYN LPR Monitor|\\\\printhost\\raw|1"},
+        {kPortB, "ZYN LPR Monitor|LPR port (not configured)|1"},
+        {portC, "ZYN LPR Monitor|\\\\10.1.2.3\\lp|1"}};
+    EXPECT_EQ(level1, SpooledPorts(1));
+    EXPECT_EQ(level2, SpooledPorts(2));
+
+    std::wstring b = Wide(kPortB);
+    ASSERT_TRUE(DeletePortW(nullptr, nullptr, &b[0])) << GetLastError();
+    HKEY key = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, PortKey(kPortB).c_str(), &key));
+    auto left = level2;
+    left.erase(kPortB);
+    EXPECT_EQ(left, SpooledPorts(2));
+}
+
+// The six values of a port's key, "|"-separated; "<none>" for one missing.
+std::string StoredValues(const std::string& port) {
+    std::string all;
+    for (const char* value : {"HostName", "QueueName", "TimeOut", "Seqno", "DoLpq", "DoGrace"}) {
+        char buf[300] = {};
+        DWORD cb = sizeof buf - 1;
+        bool read = RegGetValueA(HKEY_LOCAL_MACHINE, PortKey(port).c_str(), value, RRF_RT_REG_SZ, nullptr, buf,
+                                 &cb) == ERROR_SUCCESS;
+        all += (all.empty() ? "" : "|") + (read ? std::string(buf) : "<none>");
+    }
+    return all;
+}
+
+DWORD PortKeyCount() {
+    HKEY key = nullptr;
+    DWORD count = 0;
+    RegOpenKeyA(HKEY_LOCAL_MACHINE, (std::string(montest::kMonitorKey) + "\\Ports").c_str(), &key);
+    RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(key);
+    return count;
+}
+
+// The rows run in order: the port the accepted AddPortW made is the one the
+// ConfigurePortW rows work on. The dialog must come up owned by the window
+// the caller gave winspool, a configure dialog must show what is stored, a
+// failed check must be told over the dialog, and only an accept may write.
+TEST_F(RealSpooler, AddPortWAndConfigurePortWStoreWhatTheirDialogAccepts) {
+    static HMODULE nls = LoadLibraryA((montest::ExeDir() + "zynlpr.nls").c_str());
+    ASSERT_TRUE(nls && zynlpr::LoadMessageTable(nls));
+    zyn::UniqueWindow window(CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    const HWND owner = window.get();
+    struct Case {
+        const char* what;
+        bool configure;
+        const char *host, *queue;  // typed into the dialog; null leaves the field as shown
+        int button;
+        UINT message;  // of the failed check, 0 for none
+        BOOL returned;
+        DWORD error;
+        const char *stored, *listed;  // the port's values and description after; null: no port made
+    } cases[] = {
+        {"add, cancelled", false, "h", "q", IDCANCEL, 0, FALSE, ERROR_CANCELLED, nullptr, nullptr},
+        {"add, no host", false, "", "q", IDOK, 8007, FALSE, ERROR_CANCELLED, nullptr, nullptr},
+        {"add", false, "newhost", "lp", IDOK, 0, TRUE, 0, "newhost|lp|300|0|1|1", "\\\\newhost\\lp"},
+        {"configure, new queue", true, nullptr, "raw", IDOK, 0, TRUE, 0, "newhost|raw|300|0|1|1",
+         "\\\\newhost\\raw"},
+        {"configure, no host", true, "", nullptr, IDOK, 8007, TRUE, 0, "newhost|raw|300|0|1|1",
+         "\\\\newhost\\raw"},
+        {"configure, cancelled", true, "other", nullptr, IDCANCEL, 0, TRUE, 0, "newhost|raw|300|0|1|1",
+         "\\\\newhost\\raw"},
+    };
+    std::string port;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DWORD keys = PortKeyCount();
+        const std::string before = c.configure ? StoredValues(port) : "";
+        std::string shown;
+        HWND ownedBy = nullptr, dialog = nullptr;
+        MessageBoxWatcher boxes(IDOK, 0, montest::IsPortDialog);
+        montest::DialogScript script([&](montest::PortDialog& d) {
+            ownedBy = GetWindow(d.w, GW_OWNER);
+            shown = d.Text(301) + "|" + d.Text(1006) + "|" + d.Text(1005) + "|" + d.Text(1008) + "|" +
+                    d.Text(1007) + "|" + (d.Checked(1009) ? "1|" : "0|") + (d.Checked(1012) ? "1" : "0");
+            d.SetText(1003, "alice");  // the default, the prefix's "root", is refused
+            if (c.host) d.SetText(1006, c.host);
+            if (c.queue) d.SetText(1005, c.queue);
+            d.Click(c.button);
+            dialog = IsWindowVisible(d.w) ? d.w : nullptr;
+        });
+        std::wstring target = Wide(port);
+        SetLastError(0xdeadbeef);
+        BOOL ok = c.configure ? ConfigurePortW(nullptr, owner, &target[0]) : AddPortW(nullptr, owner, kMonitor);
+        DWORD error = GetLastError();
+        ASSERT_TRUE(script.Shown());
+        EXPECT_EQ(owner, ownedBy);
+        EXPECT_EQ(c.returned, ok);
+        if (!ok) {
+            EXPECT_EQ(c.error, error);
+        }
+        if (c.configure) {
+            EXPECT_EQ(port + "|" + before, shown);
+        }
+        ASSERT_EQ(c.message ? 1u : 0u, boxes.Count());
+        if (c.message) {
+            EXPECT_EQ(zynlpr::MessageText(c.message), boxes.Seen()[0].text);
+            EXPECT_EQ(dialog, boxes.Seen()[0].owner);
+            EXPECT_NE(nullptr, dialog);
+        }
+        if (!c.stored) {
+            EXPECT_EQ(keys, PortKeyCount());
+            continue;
+        }
+        if (!c.configure) port = shown.substr(0, shown.find('|'));
+        EXPECT_EQ(keys + !c.configure, PortKeyCount());
+        EXPECT_EQ(c.stored, StoredValues(port));
+        const std::map<std::string, std::string> listed = {{port, "ZYN LPR Monitor|" + std::string(c.listed) + "|1"}};
+        EXPECT_EQ(listed, SpooledPorts(2, port));
+    }
+}
+
+// lprinstall add-port asks winspool from a process of its own, without an
+// owner window; its exit code tells whether a port was made.
+TEST_F(RealSpooler, LprinstallAddPortMakesAPortOnlyWhenItsDialogIsAccepted) {
+    for (int button : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(button);
+        const DWORD keys = PortKeyCount();
+        std::string command = "\"" + montest::ExeDir() + "lprinstall.exe\" add-port";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        zyn::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+        montest::PortDialog d{montest::WaitForPortDialog(10000, nullptr, pi.dwProcessId)};
+        const std::string port = d.w ? d.Text(301) : "";
+        if (d.w) {
+            d.SetText(1003, "alice");
+            d.SetText(1006, "lprhost");
+            d.SetText(1005, "q");
+            d.Click(button);
+        }
+        DWORD code = 99;
+        if (WaitForSingleObject(process.get(), 20000) == WAIT_OBJECT_0) GetExitCodeProcess(process.get(), &code);
+        else TerminateProcess(process.get(), code);
+        EXPECT_FALSE(port.empty());
+        EXPECT_EQ(button == IDOK ? 0u : 1u, code);
+        EXPECT_EQ(keys + (button == IDOK), PortKeyCount());
+        if (button == IDOK) {
+            EXPECT_EQ("lprhost|q|300|0|1|1", StoredValues(port));
+        }
+    }
+}
+TEST_F(RealSpooler, ARawJobOnAPrinterOfAZynPortReachesTheLpdServerByteForByte) {
+    lpdtest::ScriptedLpdServer server;
+    ASSERT_TRUE(server.Listening());
+    WritePortKey(kPortA, server.Address().c_str(), "raw");
+    DRIVER_INFO_3W driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<LPWSTR>(L"Wine PostScript Driver");
+    driver.pDriverPath = driver.pDataFile = driver.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
+    ASSERT_TRUE(AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES));
+    std::wstring port = Wide(kPortA);
+    PRINTER_INFO_2W info = {};
+    info.pPrinterName = kPrinter;
+    info.pPortName = &port[0];
+    info.pDriverName = driver.pName;
+    info.pPrintProcessor = const_cast<LPWSTR>(L"WinPrint");
+    info.pDatatype = const_cast<LPWSTR>(L"RAW");
+    HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    ASSERT_NE(nullptr, printer) << GetLastError();
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    std::vector<BYTE> got(needed);
+    ASSERT_TRUE(GetPrinterW(printer, 2, got.data(), needed, &needed));
+    EXPECT_EQ(kPortA, Narrow(reinterpret_cast<PRINTER_INFO_2W*>(got.data())->pPortName));
+
+    // Every byte value, more than one block of the print processor.
+    std::string data = "%!raw job\n";
+    for (int i = 0; i < 9000; ++i) data.push_back(static_cast<char>((i * 7 + i / 256) & 0xFF));
+    DOC_INFO_1W doc = {const_cast<LPWSTR>(L"spooled doc"), nullptr, const_cast<LPWSTR>(L"RAW")};
+    ASSERT_NE(0u, StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(&doc))) << GetLastError();
+    for (size_t off = 0; off < data.size(); off += 3000) {
+        DWORD written = 0, cb = DWORD(std::min<size_t>(3000, data.size() - off));
+        ASSERT_TRUE(WritePrinter(printer, &data[off], cb, &written));
+    }
+    ASSERT_TRUE(EndDocPrinter(printer)) << GetLastError();
+    ClosePrinter(printer);
+
+    ASSERT_TRUE(server.WaitClosed(1, 20000)) << "the job did not reach the LPD server";
+    std::string received, control;
+    const auto connections = server.Connections();
+    for (const auto& f : connections.at(0).files) (f.kind == 3 ? received : control) = f.contents;
+    EXPECT_TRUE(received == data) << received.size() << " of " << data.size() << " bytes";
+    EXPECT_NE(std::string::npos, control.find("Nspooled doc\n")) << control;
+}
+
+}  // namespace

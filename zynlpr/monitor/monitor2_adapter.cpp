@@ -1,0 +1,141 @@
+// MONITOR2 entries over the NT 4.0 entries of monitor_entries.h.
+//
+// The second interface differs from the first only in the monitor handle
+// that the port-management entries take first, in OpenPortEx/AddPortEx and
+// the Xcv entries (not offered, as in the first table; the spooler manages
+// ports through EnumPorts, AddPort, ConfigurePort and DeletePort), and in
+// Shutdown. So the entries that take a port handle are the NT 4.0 entries
+// themselves, and the others check the monitor handle and forward.
+//
+// A monitor handle is a small record kept in a list under MonitorLock, so a
+// handle that was shut down (or never given out) is refused with
+// ERROR_INVALID_HANDLE instead of being used. When the last handle is shut
+// down the port list is emptied: a spooler unloads the DLL after Shutdown,
+// and records left in the list would stay on the process heap for good.
+// Records still held by an open port handle live on until its ClosePort.
+#include "monitor2_adapter.h"
+
+#include "handles.h"
+#include "module_start.h"
+#include "module_state.h"
+#include "monitor_entries.h"
+#include "port_list.h"
+
+namespace zynlpr {
+
+namespace {
+
+struct LprMonitor {
+    LprMonitor* next;
+};
+
+LprMonitor* g_monitors = nullptr;  // guarded by MonitorLock
+LONG g_liveMonitors = 0;
+
+// True when `handle` is a monitor handle given out and not yet shut down.
+bool IsLiveMonitor(HANDLE handle) {
+    MonitorLockGuard lock;
+    for (LprMonitor* m = g_monitors; m; m = m->next)
+        if (m == handle) return true;
+    return false;
+}
+
+BOOL RefuseHandle() {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+}
+
+BOOL WINAPI EnumPorts2(HANDLE monitor, LPWSTR serverName, DWORD level, LPBYTE buffer,
+                       DWORD bufferSize, LPDWORD needed, LPDWORD returned) {
+    if (!IsLiveMonitor(monitor)) return RefuseHandle();
+    return LprEnumPorts(serverName, level, buffer, bufferSize, needed, returned);
+}
+
+BOOL WINAPI OpenPort2(HANDLE monitor, LPWSTR portName, PHANDLE handle) {
+    if (!IsLiveMonitor(monitor)) return RefuseHandle();
+    return LprOpenPort(portName, handle);
+}
+
+BOOL WINAPI AddPort2(HANDLE monitor, LPWSTR serverName, HWND window, LPWSTR monitorName) {
+    if (!IsLiveMonitor(monitor)) return RefuseHandle();
+    return LprAddPort(serverName, window, monitorName);
+}
+
+BOOL WINAPI ConfigurePort2(HANDLE monitor, LPWSTR serverName, HWND window, LPWSTR portName) {
+    if (!IsLiveMonitor(monitor)) return RefuseHandle();
+    return LprConfigurePort(serverName, window, portName);
+}
+
+BOOL WINAPI DeletePort2(HANDLE monitor, LPWSTR serverName, HWND window, LPWSTR portName) {
+    if (!IsLiveMonitor(monitor)) return RefuseHandle();
+    return LprDeletePort(serverName, window, portName);
+}
+
+// Frees the handle; the last one takes the port list with it. A handle that
+// is not live changes nothing (Shutdown has no way to report it).
+VOID WINAPI Shutdown2(HANDLE monitor) {
+    MonitorLockGuard lock;
+    LprMonitor** link = &g_monitors;
+    while (*link && *link != monitor) link = &(*link)->next;
+    if (!*link) return;
+    LprMonitor* m = *link;
+    *link = m->next;
+    HeapFree(GetProcessHeap(), 0, m);
+    --g_liveMonitors;
+    if (g_monitors) return;
+    DWORD error = ERROR_SUCCESS;
+    while (LprPort* port = FirstPort())
+        if (!RemovePort(port->name, &error)) break;
+}
+
+MONITOR2 MakeTable() {
+    MONITOR2 table = {};
+    table.cbSize = sizeof table;
+    // Windows 2000 knows the table without the last (bidirectional) entry
+    // and refuses a larger size.
+    DWORD version = GetVersion();
+    if (LOBYTE(LOWORD(version)) == 5 && HIBYTE(LOWORD(version)) == 0) table.cbSize = MONITOR2_SIZE_WIN2K;
+    table.pfnEnumPorts = EnumPorts2;
+    table.pfnOpenPort = OpenPort2;
+    table.pfnStartDocPort = LprStartDocPort;
+    table.pfnWritePort = LprWritePort;
+    table.pfnReadPort = LprReadPort;
+    table.pfnEndDocPort = LprEndDocPort;
+    table.pfnClosePort = LprClosePort;
+    table.pfnAddPort = AddPort2;
+    table.pfnConfigurePort = ConfigurePort2;
+    table.pfnDeletePort = DeletePort2;
+    table.pfnGetPrinterDataFromPort = LprGetPrinterDataFromPort;
+    table.pfnSetPortTimeOuts = LprSetPortTimeOuts;
+    table.pfnShutdown = Shutdown2;
+    return table;
+}
+
+}  // namespace
+
+LPMONITOR2 OpenMonitor2(const MONITORINIT*, HANDLE* monitor) {
+    if (!monitor) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    static MONITOR2 table = MakeTable();
+    zyn::UniqueHeapBlock block(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(LprMonitor)));
+    if (!block) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    PrepareMonitor();
+    auto* m = static_cast<LprMonitor*>(block.release());
+    {
+        MonitorLockGuard lock;
+        m->next = g_monitors;
+        g_monitors = m;
+        ++g_liveMonitors;
+    }
+    *monitor = m;
+    return &table;
+}
+
+LONG LiveMonitorHandles() { return g_liveMonitors; }
+
+}  // namespace zynlpr

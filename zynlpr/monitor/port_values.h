@@ -1,0 +1,29 @@
+// The six values of a port key as the port-settings dialog edits them:
+// HostName, QueueName, TimeOut, Seqno, DoLpq, DoGrace, all REG_SZ.
+// Numbers are plain decimal text; a switch is "1" or "0" and reads as on
+// unless it exists and differs from "1".
+#pragma once
+
+#include <windows.h>
+
+#include "port_settings.h"
+
+namespace zynlpr {
+
+constexpr LONG kDefaultTimeOut = 300;
+constexpr LONG kDefaultSeqno = 0;
+
+// The number made of the leading decimal digits of `text` (no sign, no
+// blanks); 0 when it starts with anything else. Stops growing at the largest
+// LONG rather than overflowing.
+LONG LeadingNumber(const char* text);
+
+// Reads the values of an open port key into `settings` (host and queue only
+// where present; the numbers and switches with their defaults).
+void ReadPortValues(HKEY key, PortSettings* settings);
+
+// Writes the six values, in the order above, each with its terminator
+// counted, and flushes the key. Single write results are not examined.
+void WritePortValues(HKEY key, const PortSettings& settings);
+
+}  // namespace zynlpr
