@@ -94,11 +94,15 @@ _Static_assert(sizeof(ZynProgramItem) == 44, "ZynProgramItem is binary interface
 #define ZYN_ERR_BAD_SHOW_COMMAND 11 /* a show command outside 1 to 8 */
 #define ZYN_ERR_LINK_ON_DDE 12     /* folder shortcuts need the shell, not Program Manager */
 #define ZYN_ERR_BAD_ITEM_NAME 13   /* no shortcut file name or path can be formed for the item */
-#define ZYN_ERR_NOT_SAVED 14       /* the shortcut file could not be written: the folder's directory
+/* Program Manager refused before anything was sent: a string holds a double
+ * quote, the command or arguments (unquoted) hold a comma, parenthesis or
+ * square bracket, or the command would be longer than 1023 characters. */
+#define ZYN_ERR_UNSAFE_COMMAND 14
+#define ZYN_ERR_NOT_SAVED 15       /* the shortcut file could not be written: the folder's directory
                                     * is gone, a read-only shortcut of that name is in the way, or
                                     * the name is taken by a directory */
-#define ZYN_ERR_NOT_DELETED 15     /* the item's shortcut exists but could not be deleted (read-only) */
-#define ZYN_ERR_NO_DIRECTORY 16    /* the folder's directory is gone, or could not be made */
+#define ZYN_ERR_NOT_DELETED 16     /* the item's shortcut exists but could not be deleted (read-only) */
+#define ZYN_ERR_NO_DIRECTORY 17    /* the folder's directory is gone, or could not be made */
 
 /* The program manager. forceDde nonzero asks for Program Manager (DDE) on
  * every platform. Null when no backend could be set up. */

@@ -47,6 +47,39 @@ zynsh delete-link "$group" programs desktop-link \; delete-folder "$group" progr
       get "$group" programs || true
 # =================== end of zynshell section ===================
 
+# ============== zynshell: Program Manager over DDE ==============
+# Windows 2000 is served through Program Manager's DDE interface. Wine's
+# shell32 carries a Program Manager DDE server (groups become Start-menu
+# directories, items .lnk files); progman_host.exe runs it in a process of
+# its own for this section.
+echo
+echo "== zynshell: a program group through Program Manager (DDE) =="
+# Its folder windows inherit its output: keep them off this script's.
+"$top/tools/wine-run.sh" "$prefix" "$bin/progman_host.exe" --seconds 120 </dev/null >/dev/null 2>&1 &
+progman_host=$!
+ddesh() { "$top/tools/wine-run.sh" --winver win2k "$prefix" "$bin/zynsh.exe" --dde "$@"; }
+for _ in $(seq 1 30); do ddesh init-check >/dev/null 2>&1 && break; sleep 1; done
+ddegroup='Zyn DDE Demo'
+ddesh --keep-going delete-folder "$ddegroup" programs >/dev/null 2>&1 || true
+ddesh create "$ddegroup" programs \; \
+      add-item "$ddegroup" programs --command notepad.exe --name Notepad --workdir 'C:\windows' \; \
+      add-item "$ddegroup" programs --command regedit.exe --name 'Registry Editor' \; \
+      show "$ddegroup" programs 1
+echo "-- Program Manager's groups (ZynListSubFolders, the item GROUPS):"
+ddesh list-folders - programs
+echo "-- the shortcuts the server wrote for the items:"
+ls "$prefix"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/"$ddegroup"
+echo "-- commands this server refuses fail with error 4 (no wait beyond the bound):"
+ddesh update "$ddegroup" programs || true
+echo "-- a name that would break out of its quotes is refused before sending:"
+ddesh create 'X",0)][DeleteGroup("Main' programs || true
+echo "-- delete an item, then the group, then look it up again:"
+ddesh delete-item "$ddegroup" programs Notepad \; delete-folder "$ddegroup" programs \; \
+      get "$ddegroup" programs || true
+"$top/tools/wine-run.sh" "$prefix" "$bin/progman_host.exe" --stop || true
+wait $progman_host || true
+# ============ end of Program Manager section ============
+
 # ===================== ZYNLPR: print monitor =====================
 # lprinstall installs the monitor through Wine's spooler (AddMonitorW, which
 # loads ZYNLPR.DLL through InitializePrintMonitor2), adds a port pointing at

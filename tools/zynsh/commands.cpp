@@ -32,7 +32,8 @@ const char kUsage[] =
     "  init-check                       whether ZynPMInit gave a program manager\n"
     "  get NAME TYPE                    whether the folder exists (ZynGetFolderHandle)\n"
     "  create NAME TYPE [--icon PATH] [--icon-index N]   (ZynCreateFolder[Ex])\n"
-    "  list-folders NAME TYPE           sub-folders, one per line (ZynListSubFolders)\n"
+    "  list-folders NAME TYPE           sub-folders, one per line (ZynListSubFolders);\n"
+    "                                   Program Manager (--dde) lists all its groups\n"
     "  list-items NAME TYPE             items, one per line (ZynListFolderItems)\n"
     "  add-item NAME TYPE --command CMD [--args A] [--name N] [--icon PATH]\n"
     "           [--icon-index N] [--pos X,Y] [--workdir DIR] [--hotkey N] [--minimize]\n"
@@ -64,6 +65,10 @@ const char* ErrorMeaning(int code) {
     case ZYN_ERR_BAD_SHOW_COMMAND: return "show command outside 1 to 8";
     case ZYN_ERR_LINK_ON_DDE: return "folder shortcuts need the shell backend";
     case ZYN_ERR_BAD_ITEM_NAME: return "no shortcut file name can be formed for the item";
+    case ZYN_ERR_UNSAFE_COMMAND: return "a string Program Manager's command syntax cannot carry; nothing sent";
+    case ZYN_ERR_NOT_SAVED: return "the shortcut file could not be written";
+    case ZYN_ERR_NOT_DELETED: return "the item's shortcut exists but could not be deleted";
+    case ZYN_ERR_NO_DIRECTORY: return "the folder's directory is gone or could not be made";
     default: return "unknown code";
     }
 }
@@ -303,6 +308,11 @@ int RunCommand(ZYNPM pm, const Words& words) {
     if (!FolderArgs(words, o, it->second.extra, &name, &type)) return 2;
     ZYNFOLDER f = ZynGetFolderHandle(pm, name, type);
     if (!f) {
+        // Program Manager lists its groups without a folder handle.
+        if (verb == "list-folders" && ZynListSubFolders(pm, nullptr)) {
+            PrintInfo(pm);
+            return 0;
+        }
         fprintf(stderr, "zynsh: %s: no such folder\n", verb.c_str());
         return 1;
     }

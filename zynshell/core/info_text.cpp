@@ -49,8 +49,11 @@ int ProgramManager::ReadInfo(char* buffer, int bufferSize) {
     if (!infoAvailable) return 0;
     const char* piece = NextInfoLine();
     if (!piece) return 0;
+    // The piece may run to the buffer's end unterminated (a failed request
+    // leaves blanks there): copy no further than the buffer holds.
+    const size_t left = static_cast<size_t>(infoBuffer + kInfoBufferSize - piece);
     char line[kLineBufferSize];
-    zyn::BoundedCopyN(line, sizeof line, piece, kMaxLineScan);
+    zyn::BoundedCopyN(line, sizeof line, piece, left < kMaxLineScan ? left : kMaxLineScan);
     if (line[0] == '\0' && !infoAvailable) return 0;  // the text is used up
     size_t cbLine = strlen(line) + 1;
     if (!buffer || bufferSize <= 0 || cbLine > static_cast<size_t>(bufferSize)) {

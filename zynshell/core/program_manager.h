@@ -47,9 +47,10 @@ enum ErrorCode : int32_t {
     kErrBadShowCommand = 11,
     kErrLinkOnDde = 12,
     kErrBadItemName = 13,  // an item whose shortcut file name or path cannot be formed
-    kErrNotSaved = 14,     // the shortcut file could not be written
-    kErrNotDeleted = 15,   // a matching shortcut exists but could not be deleted
-    kErrNoDirectory = 16,  // the folder's directory is gone or could not be made
+    kErrUnsafeCommand = 14,  // a Program Manager command refused before sending (progman_command.h)
+    kErrNotSaved = 15,       // the shortcut file could not be written
+    kErrNotDeleted = 16,     // a matching shortcut exists but could not be deleted
+    kErrNoDirectory = 17,    // the folder's directory is gone or could not be made
 };
 
 constexpr int kInfoBufferSize = 5120;

@@ -1,11 +1,28 @@
-// Placeholder of the DDE backend (dde_backend.h): no Program Manager
-// conversation exists yet, so no DDE object is ever made.
-#include "dde_backend.h"
+// The DDE backend as the core sees it (dde_backend.h).
+#include "dde/dde_backend.h"
+
+#include <new>
+
+#include "dde/dde_program_manager.h"
 
 namespace zynshell {
 
-ProgramManager* MakeDdeProgramManager(int16_t, int32_t) { return nullptr; }
-int InitiateDdeConversation(ProgramManager&) { return 0; }
-int RequestDdeGroups(ProgramManager&) { return 0; }
+ProgramManager* MakeDdeProgramManager(int16_t ntFlag, int32_t platformKind) {
+    try {
+        return new DdeProgramManager(ntFlag, platformKind);
+    } catch (const ZynException&) {
+        return nullptr;  // the constructor has released what it had acquired
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+int InitiateDdeConversation(ProgramManager& pm) { return static_cast<DdeProgramManager&>(pm).Initiate(); }
+
+int RequestDdeGroups(ProgramManager& pm) { return static_cast<DdeProgramManager&>(pm).Request("GROUPS"); }
+
+void SetDdeAnswerTimeout(ProgramManager& pm, uint32_t milliseconds) {
+    static_cast<DdeProgramManager&>(pm).answerTimeout = milliseconds;
+}
 
 }  // namespace zynshell

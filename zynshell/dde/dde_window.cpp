@@ -1,12 +1,28 @@
-// DdeWindowProc (dde_window.h). Until the DDE backend exists no
-// conversation window is made, and the procedure only does the defaults.
-#include "dde_window.h"
+// DdeWindowProc (dde_window.h). A terminate from Program Manager is left to
+// DefWindowProc: the conversation stays as it is, and a later transaction to
+// a server window that is gone fails when it cannot be posted.
+#include "dde/dde_window.h"
+
+#include <dde.h>
+
+#include "dde/dde_object_list.h"
+#include "dde/dde_program_manager.h"
 
 namespace zynshell {
 
 ATOM progmanAtom = 0;
 
 LRESULT CALLBACK DdeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DDE_ACK || message == WM_DDE_DATA) {
+        for (DdeObjectNode* node = DdeObjectListHead(); node; node = node->next) {
+            auto* pm = dynamic_cast<DdeProgramManager*>(node->object);
+            if (!pm || pm->conversationWindow() != window) continue;
+            HWND sender = reinterpret_cast<HWND>(wParam);
+            if (message == WM_DDE_ACK) pm->OnAck(sender, lParam);
+            else pm->OnData(sender, lParam);
+            return 0;
+        }
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

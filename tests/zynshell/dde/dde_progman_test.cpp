@@ -1,0 +1,202 @@
+// A round trip through the Program Manager DDE server of Wine's shell32,
+// hosted by progman_host.exe, with zynshell.dll serving Windows 2000 (so the
+// DDE backend). That server keeps groups as Start-menu directories and items
+// as .lnk files, which are read back here through a fresh IShellLinkA.
+#include <gtest/gtest.h>
+
+#include "handles.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "progman_host_names.h"
+#include "zynshell.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr DWORD kHostReadyWait = 30000, kHostStopWait = 10000;
+const char kGroup[] = "Zyn Round Trip";
+const char kSpacedDir[] = "C:\\Zyn Round Trip";
+const char kSpacedExe[] = "C:\\Zyn Round Trip\\pad.exe";
+
+std::string ProgramsDirectory() {
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, 0, path);
+    return path;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA fd;
+    zyn::UniqueFind find(FindFirstFileA((path + "\\*").c_str(), &fd));
+    if (find) {
+        do {
+            const std::string entry = fd.cFileName;
+            if (entry == "." || entry == "..") continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path + "\\" + entry);
+            else DeleteFileA((path + "\\" + entry).c_str());
+        } while (FindNextFileA(find.get(), &fd));
+    }
+    find.reset();
+    RemoveDirectoryA(path.c_str());
+}
+
+struct Shortcut {
+    std::string path, description, workingDirectory;
+    WORD hotkey = 0;
+};
+
+bool ReadShortcut(const std::string& file, Shortcut* out) {
+    zyn::ComPtr<IShellLinkA> link;
+    zyn::ComPtr<IPersistFile> persist;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())))
+        return false;
+    wchar_t wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+    if (FAILED(persist->Load(wide, STGM_READ))) return false;
+    char text[MAX_PATH] = "";
+    link->GetPath(text, sizeof text, nullptr, 0);
+    out->path = text;
+    text[0] = '\0';
+    link->GetDescription(text, sizeof text);
+    out->description = text;
+    text[0] = '\0';
+    link->GetWorkingDirectory(text, sizeof text);
+    out->workingDirectory = text;
+    link->GetHotkey(&out->hotkey);
+    return true;
+}
+
+bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+// progman_host.exe from this program's folder, stopped at the end.
+class WineProgman : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitialize(nullptr);
+        ready_.reset(CreateEventA(nullptr, TRUE, FALSE, zyntest::kProgmanHostReadyEvent));
+        stop_.reset(CreateEventA(nullptr, TRUE, FALSE, zyntest::kProgmanHostStopEvent));
+        ResetEvent(ready_.get());
+        char self[MAX_PATH];
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        std::string exe = self;
+        exe = exe.substr(0, exe.find_last_of('\\') + 1) + "progman_host.exe";
+        std::string commandLine = "\"" + exe + "\" --seconds 240";
+        // The server opens folder windows in processes of their own, which
+        // inherit its output: they must not hold the test runner's pipe.
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        zyn::UniqueFile nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        &inherit, OPEN_EXISTING, 0, nullptr));
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+            return;
+        host_.reset(pi.hProcess);
+        CloseHandle(pi.hThread);
+        WaitForSingleObject(ready_.get(), kHostReadyWait);
+    }
+    static void TearDownTestSuite() {
+        if (host_) {
+            SetEvent(stop_.get());
+            if (WaitForSingleObject(host_.get(), kHostStopWait) != WAIT_OBJECT_0) TerminateProcess(host_.get(), 1);
+        }
+        host_.reset();
+        ready_.reset();
+        stop_.reset();
+        CoUninitialize();
+    }
+    void SetUp() override {
+        ASSERT_EQ(WaitForSingleObject(ready_.get(), 0), WAIT_OBJECT_0) << "progman_host did not come up";
+        groupDir = ProgramsDirectory() + "\\" + kGroup;
+        RemoveTree(groupDir);
+        pm = ZynPMInit(0);
+        ASSERT_NE(pm, nullptr) << "Windows 2000 is served through Program Manager";
+    }
+    void TearDown() override {
+        if (pm) ZynPMUninit(pm);
+        RemoveTree(groupDir);
+        RemoveTree(kSpacedDir);
+    }
+    Lines ReadAll() {
+        Lines lines;
+        char line[600];
+        while (ZynPMReadInfo(pm, line, sizeof line)) lines.emplace_back(line);
+        return lines;
+    }
+
+    static inline zyn::UniqueKernelHandle host_, ready_, stop_;
+    std::string groupDir;
+    ZYNPM pm = nullptr;
+};
+
+TEST_F(WineProgman, GroupWithItemsIsMadeListedAndDeleted) {
+    ZYNFOLDER group = ZynCreateFolder(pm, kGroup, ZYN_FOLDER_PROGRAMS);
+    ASSERT_NE(group, nullptr);
+    EXPECT_TRUE(Exists(groupDir));
+
+    EXPECT_EQ(ZynAddItem(pm, group, ZYN_ITEM_NAME | ZYN_ITEM_WORKDIR, "notepad.exe", "", "Pad", "", 0, 0, 0,
+                         "C:\\windows", 0x0341, 0),
+              1);
+    // A command with a blank goes quoted; the server needs it to exist.
+    ASSERT_TRUE(CreateDirectoryA(kSpacedDir, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    ASSERT_TRUE(CopyFileA("C:\\windows\\notepad.exe", kSpacedExe, FALSE));
+    EXPECT_EQ(ZynAddItem(pm, group, ZYN_ITEM_NAME, kSpacedExe, "", "Spaced", "", 0, 0, 0, "", 0, 0), 1);
+    EXPECT_EQ(ZynShowFolder(pm, group, 1), 1);
+
+    ASSERT_EQ(ZynListSubFolders(pm, nullptr), 1);
+    const Lines groups = ReadAll();
+    EXPECT_NE(std::find(groups.begin(), groups.end(), kGroup), groups.end());
+
+    Shortcut pad, spaced;
+    ASSERT_TRUE(ReadShortcut(groupDir + "\\Pad.lnk", &pad));
+    EXPECT_TRUE(SameText(pad.path.substr(pad.path.find_last_of('\\') + 1), "notepad.exe")) << pad.path;
+    EXPECT_EQ(pad.description, "Pad");
+    EXPECT_TRUE(SameText(pad.workingDirectory, "C:\\windows")) << pad.workingDirectory;
+    EXPECT_EQ(pad.hotkey, 0x0341);
+    ASSERT_TRUE(ReadShortcut(groupDir + "\\Spaced.lnk", &spaced));
+    EXPECT_TRUE(SameText(spaced.path, kSpacedExe)) << spaced.path;
+
+    EXPECT_EQ(ZynDeleteItem(pm, group, "Pad"), 1);
+    EXPECT_FALSE(Exists(groupDir + "\\Pad.lnk"));
+    EXPECT_TRUE(Exists(groupDir + "\\Spaced.lnk"));
+    EXPECT_EQ(ZynDeleteFolder(pm, group), 1);
+    EXPECT_FALSE(Exists(groupDir));
+    EXPECT_EQ(ZynGetFolderHandle(pm, kGroup, ZYN_FOLDER_PROGRAMS), nullptr);
+}
+
+TEST_F(WineProgman, CommandsTheServerRefusesFailWithError4) {
+    ZYNFOLDER group = ZynCreateFolder(pm, kGroup, ZYN_FOLDER_PROGRAMS);
+    ASSERT_NE(group, nullptr);
+    struct Case {
+        const char* what;
+        int (*run)(ZYNPM, ZYNFOLDER);
+    } const cases[] = {
+        {"the group's contents", [](ZYNPM pm, ZYNFOLDER f) { return ZynListFolderItems(pm, f); }},
+        {"Reload", [](ZYNPM pm, ZYNFOLDER f) { return ZynUpdateFolder(pm, f); }},
+        {"an item whose command has arguments",
+         [](ZYNPM pm, ZYNFOLDER f) {
+             return ZynAddItem(pm, f, ZYN_ITEM_ARGUMENTS, "notepad.exe", "readme.txt", "", "", 0, 0, 0, "", 0, 0);
+         }},
+        {"an item that is not there", [](ZYNPM pm, ZYNFOLDER f) { return ZynDeleteItem(pm, f, "Missing"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.run(pm, group), 0);
+        EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_DDE_FAILED);
+    }
+    EXPECT_EQ(GlobalFindAtomA(kGroup), 0) << "the refused request's item atom is deleted";
+    EXPECT_EQ(ZynDeleteFolder(pm, group), 1);
+}
+
+}  // namespace

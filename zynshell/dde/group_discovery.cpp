@@ -1,0 +1,124 @@
+// Group discovery of the DDE backend: whether a group exists (FolderExists,
+// by platform kind), the name of the StartUp group, and the Programs
+// directories read on Windows NT 4.0.
+//
+// Windows NT 3.x's Program Manager keeps its groups as registry keys; the
+// Program Manager interface of later systems (Windows 2000 on, and Wine)
+// keeps none there, so where the groups key itself is missing Program
+// Manager is asked for its list of groups instead.
+#include "dde/dde_program_manager.h"
+
+#include <cstring>
+#include <new>
+
+#include "bounded.h"
+#include "core/platform.h"
+#include "shell/shell_folders_key.h"
+
+namespace zynshell {
+
+namespace {
+
+constexpr size_t kGroupPathSize = 2048;
+constexpr int kNameBufferSize = 80;
+constexpr int kSettingsValueSize = 1024;
+constexpr UINT kDefaultStartupNameId = 120;
+constexpr UINT kSettingsFileNameId = 6;
+constexpr REGSAM kAdminAccess = KEY_ALL_ACCESS;      // 0xF003F
+constexpr REGSAM kUserAccess = KEY_READ | KEY_WRITE;  // 0x2001F
+
+const char kPersonalGroupsKey[] = "UNICODE Program Groups";
+const char kCommonGroupsKey[] = "SOFTWARE\\Program Groups";
+
+bool IsCommon(int32_t type) { return (static_cast<uint32_t>(type) & kTypeCommon) != 0; }
+
+char* CopyString(const char* s) {
+    const size_t cb = strlen(s) + 1;
+    char* copy = new (std::nothrow) char[cb];
+    if (copy) memcpy(copy, s, cb);
+    return copy;
+}
+
+// True only when the key is plainly absent; a key that exists but cannot be
+// read still holds the registry's answer.
+bool GroupsKeyMissing(int32_t type) {
+    zyn::UniqueRegKey key;
+    const LONG rc = RegOpenKeyExA(IsCommon(type) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                                  IsCommon(type) ? kCommonGroupsKey : kPersonalGroupsKey, 0, KEY_READ, key.put());
+    return rc == ERROR_FILE_NOT_FOUND;
+}
+
+bool IsDirectoryPath(const char* path) {
+    WIN32_FIND_DATAA found;
+    zyn::UniqueFind find(FindFirstFileA(path, &found));
+    return find && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+int DdeProgramManager::FolderExists(const char* name, int32_t type) {
+    if (!name) return 0;
+    if (platformKind == kPlatformOther && !GroupsKeyMissing(type)) return RegistryGroupExists(name, type);
+    if (platformKind == kPlatformNt4) {
+        char path[kGroupPathSize];
+        const char* root = IsCommon(type) ? commonPrograms : programs;
+        if (!root || !zyn::BoundedFormat(path, sizeof path, "%s\\%s", root, name)) return 0;
+        return IsDirectoryPath(path) ? 1 : 0;
+    }
+    Request("GROUPS");  // its result is not examined: the text left in the buffer is searched
+    return GroupListHolds(name) ? 1 : 0;
+}
+
+// A case-sensitive substring search over the info buffer, which need not be
+// terminated (a failed request leaves it full of blanks).
+bool DdeProgramManager::GroupListHolds(const char* name) {
+    const size_t length = strnlen(infoBuffer, kInfoBufferSize);
+    const size_t n = strlen(name);
+    for (size_t at = 0; at + n <= length; ++at)
+        if (memcmp(infoBuffer + at, name, n) == 0) return true;
+    return false;
+}
+
+int DdeProgramManager::RegistryGroupExists(const char* name, int32_t type) {
+    char path[kGroupPathSize];
+    if (!zyn::BoundedFormat(path, sizeof path, "%s\\%s", IsCommon(type) ? kCommonGroupsKey : kPersonalGroupsKey,
+                            name))
+        return 0;
+    zyn::UniqueRegKey key;
+    if (RegOpenKeyExA(IsCommon(type) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, path, 0,
+                      adminFlag ? kAdminAccess : kUserAccess, key.put()) != ERROR_SUCCESS)
+        return 0;
+    RegFlushKey(key.get());
+    return 1;
+}
+
+// Program Manager lets the user rename the StartUp group; its name is in the
+// settings file named by the shell module, when that module is loaded here.
+void DdeProgramManager::ReadStartupGroupName() {
+    startup = CopyString("StartUp");
+    char shell[kNameBufferSize];
+    GetPrivateProfileStringA("boot", "shell", "", shell, sizeof shell, "system.ini");
+    if (!shell[0]) return;
+    HMODULE module = GetModuleHandleA(shell);
+    if (!module) return;
+    char defaultName[kNameBufferSize], settingsFile[kNameBufferSize];
+    if (LoadStringA(module, kDefaultStartupNameId, defaultName, sizeof defaultName) <= 0)
+        zyn::BoundedCopy(defaultName, "StartUp");
+    if (LoadStringA(module, kSettingsFileNameId, settingsFile, sizeof settingsFile) <= 0)
+        zyn::BoundedCopy(settingsFile, "progman.ini");
+    if (lstrcmpiA(defaultName, "Start Up") == 0) zyn::BoundedCopy(defaultName, "StartUp");
+    char value[kSettingsValueSize];
+    GetPrivateProfileStringA("Settings", "StartUp", defaultName, value, sizeof value, settingsFile);
+    if (char* name = CopyString(value)) {
+        delete[] startup;
+        startup = name;
+    }
+}
+
+void DdeProgramManager::ReadProgramsDirectories() {
+    char directory[kGroupPathSize];
+    if (ReadShellFolder("Programs", directory, sizeof directory, 0)) programs = CopyString(directory);
+    if (ReadShellFolder("Common Programs", directory, sizeof directory, 1)) commonPrograms = CopyString(directory);
+}
+
+}  // namespace zynshell
