@@ -33,7 +33,10 @@ extern "C" {
 
 /* Opaque handles. A folder handle belongs to the program manager that made
  * it and is used only with it. Getting the same folder twice (same name and
- * type) gives the same handle, which is released once. */
+ * type) gives the same handle, which is released once. A handle that was
+ * released, or never came from the library (or, for a folder, from this
+ * program manager), is refused: the call returns 0 or null and changes
+ * nothing. */
 typedef struct ZynProgramManager_* ZYNPM;
 typedef struct ZynProgramFolder_* ZYNFOLDER;
 
@@ -95,6 +98,11 @@ _Static_assert(sizeof(ZynProgramItem) == 44, "ZynProgramItem is binary interface
  * quote, the command or arguments (unquoted) hold a comma, parenthesis or
  * square bracket, or the command would be longer than 1023 characters. */
 #define ZYN_ERR_UNSAFE_COMMAND 14
+#define ZYN_ERR_NOT_SAVED 15       /* the shortcut file could not be written: the folder's directory
+                                    * is gone, a read-only shortcut of that name is in the way, or
+                                    * the name is taken by a directory */
+#define ZYN_ERR_NOT_DELETED 16     /* the item's shortcut exists but could not be deleted (read-only) */
+#define ZYN_ERR_NO_DIRECTORY 17    /* the folder's directory is gone, or could not be made */
 
 /* The program manager. forceDde nonzero asks for Program Manager (DDE) on
  * every platform. Null when no backend could be set up. */
@@ -112,6 +120,8 @@ int ZYNAPI ZynPMReadInfo(ZYNPM pm, char* buffer, int bufferSize);
  * shell path may hold backslashes (nested folders). A null name is the root
  * folder of the type (shell only). */
 ZYNFOLDER ZYNAPI ZynGetFolderHandle(ZYNPM pm, const char* name, int32_t type);
+/* ZynCreateFolder(Ex): null, with error 16, when the Start-menu directory
+ * could not be made (a file of that name in the way, no right to write). */
 ZYNFOLDER ZYNAPI ZynCreateFolder(ZYNPM pm, const char* name, int32_t type);
 ZYNFOLDER ZYNAPI ZynCreateFolderEx(ZYNPM pm, const char* name, int32_t type,
                                    const char* iconPath, int iconIndex);
@@ -119,16 +129,22 @@ ZYNFOLDER ZYNAPI ZynCreateFolderEx(ZYNPM pm, const char* name, int32_t type,
  * A Start-menu root, or a folder that holds one (a name such as "", "." or
  * ".."), is never deleted: the result is then 0. */
 int ZYNAPI ZynDeleteFolder(ZYNPM pm, ZYNFOLDER folder);
+/* On a Start-menu folder whose directory is gone, updating, showing and
+ * listing fail with error 16. */
 int ZYNAPI ZynUpdateFolder(ZYNPM pm, ZYNFOLDER folder);
 int ZYNAPI ZynShowFolder(ZYNPM pm, ZYNFOLDER folder, int showCmd);
 /* Listings: on success read the lines with ZynPMReadInfo. */
 int ZYNAPI ZynListSubFolders(ZYNPM pm, ZYNFOLDER folder);
 int ZYNAPI ZynListFolderItems(ZYNPM pm, ZYNFOLDER folder);
+/* 0 when no shortcut was written: error 13 (no file name can be formed) or
+ * 14 (the file could not be written). */
 int ZYNAPI ZynAddItem(ZYNPM pm, ZYNFOLDER folder, uint32_t flags, const char* command,
                       const char* arguments, const char* name, const char* iconPath,
                       int32_t iconIndex, int32_t x, int32_t y, const char* workingDirectory,
                       uint32_t hotkey, int32_t minimize);
 int ZYNAPI ZynAddItemEx(ZYNPM pm, ZYNFOLDER folder, const ZynProgramItem* item);
+/* 1 also when there is no such item; 0 with error 15 when its shortcut
+ * exists but cannot be deleted. ZynReplaceItem deletes the same way. */
 int ZYNAPI ZynDeleteItem(ZYNPM pm, ZYNFOLDER folder, const char* itemName);
 int ZYNAPI ZynReplaceItem(ZYNPM pm, ZYNFOLDER folder, const char* itemName);
 /* Ends the handle; the folder stays. */

@@ -34,6 +34,7 @@ struct SeenBox {
     std::string text;
     UINT style = 0;     // MB_SYSTEMMODAL (if topmost) | MB_ICON* recovered
     HWND owner = nullptr;
+    DWORD thread = 0;   // the thread that shows the box
 };
 
 class MessageBoxWatcher {
@@ -62,6 +63,23 @@ public:
     size_t Count() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return seen_.size();
+    }
+    // For long runs that measure memory: room for n records made at once,
+    // and the records dropped (the room stays).
+    void Reserve(size_t n) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        seen_.reserve(n);
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        seen_.clear();
+    }
+    // Boxes shown by one thread: a box is recorded before it is answered, so
+    // once the showing call has returned its boxes are all counted.
+    size_t CountForThread(DWORD threadId) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return static_cast<size_t>(std::count_if(seen_.begin(), seen_.end(),
+                                                 [=](const SeenBox& b) { return b.thread == threadId; }));
     }
     // True once at least n boxes were seen; false after timeoutMs.
     bool WaitForCount(size_t n, DWORD timeoutMs) const {
@@ -99,6 +117,7 @@ private:
         SeenBox seen;
         seen.caption = WindowText(box);
         seen.owner = GetWindow(box, GW_OWNER);
+        seen.thread = GetWindowThreadProcessId(box, nullptr);
         if (GetWindowLongPtrA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) seen.style |= MB_SYSTEMMODAL;
         for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             if (!IsClass(c, "Static")) continue;

@@ -66,6 +66,9 @@ const char* ErrorMeaning(int code) {
     case ZYN_ERR_LINK_ON_DDE: return "folder shortcuts need the shell backend";
     case ZYN_ERR_BAD_ITEM_NAME: return "no shortcut file name can be formed for the item";
     case ZYN_ERR_UNSAFE_COMMAND: return "a string Program Manager's command syntax cannot carry; nothing sent";
+    case ZYN_ERR_NOT_SAVED: return "the shortcut file could not be written";
+    case ZYN_ERR_NOT_DELETED: return "the item's shortcut exists but could not be deleted";
+    case ZYN_ERR_NO_DIRECTORY: return "the folder's directory is gone or could not be made";
     default: return "unknown code";
     }
 }

@@ -159,8 +159,13 @@ DWORD DeletePortLocked(const WCHAR* portName) {
     // backslash a key deeper down: neither is a port key.
     if (name[0] && !strchr(name, '\\')) {
         zyn::UniqueRegKey ports;
-        if (RegOpenKeyA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, ports.put()) == ERROR_SUCCESS)
-            RegDeleteKeyA(ports.get(), name);
+        if (RegOpenKeyA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, ports.put()) == ERROR_SUCCESS) {
+            // A key that stays (it has subkeys, or no right to delete it)
+            // brings the port back at the next EnumPorts: not a success.
+            LONG rc = RegDeleteKeyA(ports.get(), name);
+            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND && error == ERROR_SUCCESS)
+                error = static_cast<DWORD>(rc);
+        }
     }
     return error;
 }

@@ -13,6 +13,7 @@
 
 #include "module_state.h"
 #include "monitor_entries.h"
+#include "port_handles.h"
 #include "port_list.h"
 #include "wide_text.h"
 
@@ -103,15 +104,20 @@ BOOL WINAPI LprOpenPort(LPWSTR portName, PHANDLE handle) {
     MonitorLockGuard lock;
     LprPort* port = FindPort(name);
     if (!port) return FALSE;
+    if (!RegisterPortHandle(port)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
     AddPortReference(port);
     *handle = port;
     return TRUE;
 }
 
 // ClosePort: drops the handle's reference; the record stays in the list (and
-// is freed only if its port was removed meanwhile).
+// is freed only if its port was removed meanwhile). A handle that is not
+// open (closed already, or never handed out) fails with ERROR_INVALID_HANDLE.
 BOOL WINAPI LprClosePort(HANDLE handle) {
-    LprPort* port = PortFromHandle(handle);
+    LprPort* port = UnregisterPortHandle(handle);
     if (!port) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -124,6 +130,8 @@ BOOL WINAPI LprClosePort(HANDLE handle) {
 }
 
 // GetPrinterDataFromPort: passes a control code on to the open spool file.
+// A handle that is not open fails with ERROR_INVALID_PARAMETER, like a port
+// without a document.
 BOOL WINAPI LprGetPrinterDataFromPort(HANDLE handle, DWORD controlId, LPWSTR, LPWSTR inBuffer,
                                       DWORD inSize, LPWSTR outBuffer, DWORD outSize,
                                       LPDWORD returnedSize) {
@@ -137,7 +145,8 @@ BOOL WINAPI LprGetPrinterDataFromPort(HANDLE handle, DWORD controlId, LPWSTR, LP
 }
 
 // SetPortTimeOuts: only meaningful on a communications device; on a spool
-// file GetCommTimeouts fails and so does the call (its error stays).
+// file GetCommTimeouts fails and so does the call (its error stays). A
+// handle that is not open fails the same way.
 BOOL WINAPI LprSetPortTimeOuts(HANDLE handle, LPCOMMTIMEOUTS timeouts, DWORD reserved) {
     LprPort* port = PortFromHandle(handle);
     if (!port || !timeouts || reserved != 0 || !(ReadPortFlags(port) & PORT_IN_DOCUMENT)) return FALSE;

@@ -39,7 +39,7 @@ void FreePortRecord(LprPort* port) {
     if (port->spoolFileName) LocalFree(port->spoolFileName);
     if (port->documentName) LocalFree(port->documentName);
     if (port->description) HeapFree(GetProcessHeap(), 0, port->description);
-    port->signature = 0;  // a stale handle no longer passes PortFromHandle
+    port->signature = 0;  // no longer a live record
     HeapFree(GetProcessHeap(), 0, port);
     InterlockedDecrement(&g_liveRecords);
 }
@@ -226,12 +226,6 @@ void AddPortReference(LprPort* port) { ++port->references; }
 
 void ReleasePort(LprPort* port) {
     if (--port->references == 0) FreePortRecord(port);
-}
-
-LprPort* PortFromHandle(HANDLE handle) {
-    auto* port = static_cast<LprPort*>(handle);
-    if (!port || port->signature != kPortSignature) return nullptr;
-    return port;
 }
 
 DWORD ReadPortFlags(const LprPort* port) {

@@ -73,8 +73,9 @@ bool HasPortPrefix(const char* name);
 void AddPortReference(LprPort* port);
 void ReleasePort(LprPort* port);
 
-// The record behind a spooler handle, or null when the handle is no live
-// port record.
+// The record behind a spooler handle, or null when the handle is not one
+// that OpenPort handed out and ClosePort has not yet taken back
+// (port_handles.cpp; the handle is compared, never read through).
 LprPort* PortFromHandle(HANDLE handle);
 
 // The port's flags, read under MonitorLock, which this takes itself: for

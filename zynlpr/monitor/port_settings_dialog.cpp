@@ -58,9 +58,24 @@ void FillHostList(HWND dialog) {
     if (lastAdded != CB_ERR) SendMessageA(hosts, CB_SETCURSEL, static_cast<WPARAM>(lastAdded), 0);
 }
 
-void SetNumberText(HWND dialog, int control, LONG number) {
+// A stored value may be longer than its field lets the administrator type
+// (another program wrote it); the field shows no more than its limit, so
+// that what is shown is what OK reads back.
+void SetLimitedText(HWND dialog, int control, const char* text, int limit) {
+    char shown[kSettingsTextSize];
+    zyn::BoundedCopyN(shown, sizeof shown, text, static_cast<size_t>(limit));
+    SetDlgItemTextA(dialog, control, shown);
+}
+
+// A number with more digits than the field takes shows as the largest one
+// that fits.
+void SetNumberText(HWND dialog, int control, LONG number, int limit) {
     char text[16];
     zyn::BoundedFormat(text, sizeof text, "%ld", static_cast<long>(number));
+    if (static_cast<int>(strlen(text)) > limit) {
+        memset(text, '9', static_cast<size_t>(limit));
+        text[limit] = '\0';
+    }
     SetDlgItemTextA(dialog, control, text);
 }
 
@@ -76,16 +91,16 @@ void FillDialog(HWND dialog, PortSettings* settings) {
     CurrentUserName(systemUser, sizeof systemUser);
 
     FillHostList(dialog);
-    if (settings->hostName[0]) SetDlgItemTextA(dialog, IDC_HOST_NAME, settings->hostName);
+    if (settings->hostName[0]) SetLimitedText(dialog, IDC_HOST_NAME, settings->hostName, kHostLimit);
     SetDlgItemTextA(dialog, IDC_PORT_NAME, settings->portName);
     LimitText(dialog, IDC_QUEUE_NAME, kQueueLimit);
-    if (settings->queueName[0]) SetDlgItemTextA(dialog, IDC_QUEUE_NAME, settings->queueName);
+    if (settings->queueName[0]) SetLimitedText(dialog, IDC_QUEUE_NAME, settings->queueName, kQueueLimit);
     LimitText(dialog, IDC_SEQNO, kSeqnoLimit);
-    SetNumberText(dialog, IDC_SEQNO, settings->seqno);
+    SetNumberText(dialog, IDC_SEQNO, settings->seqno, kSeqnoLimit);
     LimitText(dialog, IDC_TIMEOUT, kTimeOutLimit);
-    SetNumberText(dialog, IDC_TIMEOUT, settings->timeOut);
+    SetNumberText(dialog, IDC_TIMEOUT, settings->timeOut, kTimeOutLimit);
     LimitText(dialog, IDC_USER_NAME, kUserLimit);
-    SetDlgItemTextA(dialog, IDC_USER_NAME, settings->userName[0] ? settings->userName : systemUser);
+    SetLimitedText(dialog, IDC_USER_NAME, settings->userName[0] ? settings->userName : systemUser, kUserLimit);
     CheckDlgButton(dialog, IDC_DO_LPQ, settings->doLpq ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_DO_GRACE, settings->doGrace ? BST_CHECKED : BST_UNCHECKED);
     SetFocus(GetDlgItem(dialog, IDC_HOST_NAME));

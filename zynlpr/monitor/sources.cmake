@@ -5,6 +5,7 @@ target_sources(zynlpr_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/module_start.cpp
   ${CMAKE_CURRENT_LIST_DIR}/monitor_init.cpp
   ${CMAKE_CURRENT_LIST_DIR}/monitor2_adapter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_handles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_list.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_name_index.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ports_key.cpp

@@ -33,6 +33,12 @@ void FolderRegistry::Remove(ProgramFolder* folder) {
     folder->next = folder->prev = nullptr;
 }
 
+bool FolderRegistry::Contains(const void* handle) const {
+    for (const ProgramFolder* f = head_; f; f = f->next)
+        if (f == handle) return true;
+    return false;
+}
+
 void FolderRegistry::DestroyAll() {
     while (ProgramFolder* f = head_) {
         Remove(f);

@@ -48,6 +48,9 @@ enum ErrorCode : int32_t {
     kErrLinkOnDde = 12,
     kErrBadItemName = 13,  // an item whose shortcut file name or path cannot be formed
     kErrUnsafeCommand = 14,  // a Program Manager command refused before sending (progman_command.h)
+    kErrNotSaved = 15,       // the shortcut file could not be written
+    kErrNotDeleted = 16,     // a matching shortcut exists but could not be deleted
+    kErrNoDirectory = 17,    // the folder's directory is gone or could not be made
 };
 
 constexpr int kInfoBufferSize = 5120;

@@ -5,6 +5,7 @@ target_sources(zynshell_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/folder_registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/info_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/lifecycle.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/live_program_managers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/platform.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_manager.cpp)

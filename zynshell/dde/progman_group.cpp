@@ -61,9 +61,12 @@ int ProgmanGroup::ListSubFolders(ProgramManager& pm) { return Dde(pm).Request("G
 
 int ProgmanGroup::ListItems(ProgramManager& pm) { return Dde(pm).Request(name()); }
 
+// Item commands act on the group that CreateGroup made current; when
+// Program Manager refused it, the command would land in whatever group is
+// current instead, so it is not sent.
 int ProgmanGroup::AddItem(ProgramManager& pm, const ProgramItem& item) {
     if (!FormatAddItem(commandBuffer_, item)) return Refused(pm);
-    CreateGroup(Dde(pm));
+    if (!CreateGroup(Dde(pm))) return 0;
     return Dde(pm).Execute(commandBuffer_);
 }
 
@@ -71,11 +74,12 @@ int ProgmanGroup::SendItemCommand(ProgramManager& pm, const char* itemName,
                                   bool (*format)(char*, const char*)) {
     const bool empty = !itemName || !*itemName;
     if (!empty && !format(commandBuffer_, itemName)) return Refused(pm);
-    CreateGroup(Dde(pm));
+    const int current = CreateGroup(Dde(pm));
     if (empty) {
         pm.lastError = kErrEmptyName;
         return 0;
     }
+    if (!current) return 0;
     return Dde(pm).Execute(commandBuffer_);
 }
 
@@ -89,7 +93,8 @@ int ProgmanGroup::ReplaceItem(ProgramManager& pm, const char* itemName) {
 
 ProgramFolder* DdeProgramManager::OpenFolder(const char* name, int32_t type, int create) {
     ProgramFolder* folder = openFolders.Find(name, type, 1);
-    if (!folder) {
+    const bool made = !folder;
+    if (made) {
         const bool startupGroup = (static_cast<uint32_t>(type) & kTypeRootMask) == kRootStartup;
         const char* group = startupGroup ? startup : name;
         if (!group) return nullptr;
@@ -102,7 +107,13 @@ ProgramFolder* DdeProgramManager::OpenFolder(const char* name, int32_t type, int
         folder = new ProgmanGroup(group, type);
         openFolders.Insert(folder);
     }
-    if (create) static_cast<ProgmanGroup*>(folder)->CreateGroup(*this);
+    // A group Program Manager refused to make gets no new handle; one the
+    // caller already holds stays valid.
+    if (create && !static_cast<ProgmanGroup*>(folder)->CreateGroup(*this) && made) {
+        openFolders.Remove(folder);
+        delete folder;
+        return nullptr;
+    }
     return folder;
 }
 

@@ -2,7 +2,9 @@
 // Program Manager known by its name and folder type value. It holds no state
 // of Program Manager: every operation names the group afresh, most of them
 // by a CreateGroup first (which selects an existing group as the current
-// one), whose result is not examined.
+// one). The item commands act on the current group, so they are sent only
+// when that CreateGroup was acknowledged; Delete and Update name their
+// group themselves and go ahead regardless.
 //
 // A command that cannot be sent safely (progman_command.h) is refused
 // before anything of the operation is sent: result 0, lastError 14.

@@ -34,6 +34,11 @@ bool IsDirectory(const char* path) {
     return find && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool DirectoryExists(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 void OpenFolderWindow(const char* path, int32_t type) {
     if ((static_cast<uint32_t>(type) & kTypeOpen) == 0) return;
     ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);

@@ -11,6 +11,10 @@ namespace zynshell {
 // True when path itself (no wildcard) names an existing directory.
 bool IsDirectory(const char* path);
 
+// The same by the path's attributes, which also reads names that a
+// directory search does not take ("X\..", a trailing backslash).
+bool DirectoryExists(const char* path);
+
 // With the open bit in type: opens path in an Explorer window (result not
 // examined).
 void OpenFolderWindow(const char* path, int32_t type);

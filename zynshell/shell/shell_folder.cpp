@@ -51,6 +51,15 @@ bool HoldsAStartMenuRoot(const ProgramManager& pm, const char* path) {
     return false;
 }
 
+// The operations below act on the directory itself; one that was removed
+// behind the handle's back is reported (error 16) rather than answered with
+// an empty listing or a refresh of nothing.
+bool DirectoryPresent(ProgramManager& pm, const char* path) {
+    if (DirectoryExists(path)) return true;
+    pm.lastError = kErrNoDirectory;
+    return false;
+}
+
 }  // namespace
 
 int ShellFolder::Delete(ProgramManager& pm) {
@@ -63,7 +72,8 @@ int ShellFolder::Delete(ProgramManager& pm) {
     return removed ? 1 : 0;
 }
 
-int ShellFolder::Update(ProgramManager&) {
+int ShellFolder::Update(ProgramManager& pm) {
+    if (!DirectoryPresent(pm, name())) return 0;
     NotifyShellOfPath(SHCNE_UPDATEDIR, name());
     return 1;
 }
@@ -73,23 +83,25 @@ int ShellFolder::Show(ProgramManager& pm, int showCmd) {
         pm.lastError = kErrBadShowCommand;
         return 0;
     }
+    if (!DirectoryPresent(pm, name())) return 0;
     ShellExecuteA(nullptr, "open", name(), nullptr, nullptr, showCmd);
     return 1;
 }
 
 int ShellFolder::ListSubFolders(ProgramManager& pm) {
+    if (!DirectoryPresent(pm, name())) return 0;
     ListFolder(static_cast<ShellProgramManager&>(pm), name(), 0);
     return 1;
 }
 
 int ShellFolder::ListItems(ProgramManager& pm) {
+    if (!DirectoryPresent(pm, name())) return 0;
     ListFolder(static_cast<ShellProgramManager&>(pm), name(), 1);
     return 1;
 }
 
 int ShellFolder::ReplaceItem(ProgramManager& pm, const char* itemName) {
-    DeleteItem(pm, itemName);
-    return 1;
+    return DeleteItem(pm, itemName);
 }
 
 }  // namespace zynshell

@@ -141,6 +141,13 @@ ProgramFolder* ShellProgramManager::OpenFolder(const char* name, int32_t type, i
         CreateFolderPath(path, type);
     else if (create)
         OpenFolderWindow(path, type);
+    // A handle on a directory that could not be made (a file of that name in
+    // the way, no right to write) would report success for nothing.
+    if (!DirectoryExists(path)) {
+        delete folder;
+        lastError = kErrNoDirectory;
+        return nullptr;
+    }
     openFolders.Insert(folder);
     return folder;
 }

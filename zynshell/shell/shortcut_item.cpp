@@ -2,6 +2,9 @@
 // folder's directory, written through the program manager's one shell link
 // object. AddItem sets every property on every call, given or not, because
 // the link object still holds those of the shortcut it last loaded or saved.
+// A shortcut that was not written, or one that was found but not deleted, is
+// reported (errors 14 and 15): an installer told otherwise believes in an
+// item that is not there, or leaves behind one it meant to remove.
 #include "handles.h"
 
 #include <windows.h>
@@ -47,12 +50,17 @@ int ShellFolder::AddItem(ProgramManager& pm, const ProgramItem& item) {
     link->SetShowCmd((flags & kItemMinimize) && item.minimize ? SW_MINIMIZE : SW_SHOWNORMAL);
     link->SetHotkey(flags & (kItemPosition | kItemWorkDir) ? static_cast<WORD>(item.hotkey & 0xFFFF) : 0);
 
-    shell.persistFile()->Save(widePath, TRUE);
+    // The folder's directory removed meanwhile, a read-only shortcut of the
+    // same name, or a directory of that name: the file is not written.
+    if (FAILED(shell.persistFile()->Save(widePath, TRUE))) {
+        pm.lastError = kErrNotSaved;
+        return 0;
+    }
     NotifyShellOfPath(SHCNE_CREATE | SHCNE_UPDATEDIR, path);
     return 1;
 }
 
-int ShellFolder::DeleteItem(ProgramManager&, const char* itemName) {
+int ShellFolder::DeleteItem(ProgramManager& pm, const char* itemName) {
     char sought[MAX_PATH];
     char pattern[MAX_PATH];
     // A name too long for a file name matches no shortcut.
@@ -65,13 +73,18 @@ int ShellFolder::DeleteItem(ProgramManager&, const char* itemName) {
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (lstrcmpiA(entry.cFileName, sought) != 0) continue;
+        // The item is there; a path too long to name it means it stays, as
+        // surely as a refused deletion. The shell is told whatever the
+        // deletion gave.
         char path[MAX_PATH];
-        // The shell is told whatever the deletion gave; a refusal is not reported.
+        bool deleted = false;
         if (zyn::BoundedFormat(path, sizeof path, "%s\\%s", name(), entry.cFileName)) {
-            DeleteFileA(path);
+            deleted = DeleteFileA(path) != 0;
             NotifyShellOfPath(SHCNE_UPDATEDIR, path);
         }
-        break;
+        if (deleted) return 1;
+        pm.lastError = kErrNotDeleted;
+        return 0;
     } while (FindNextFileA(find.get(), &entry));
     return 1;
 }

@@ -2,9 +2,13 @@
 // list is rebuilt, the port is deleted or its key vanishes; and the port
 // entries survive being called from several threads while the registry
 // changes.
+#include <windows.h>
+#include <winspool.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -149,6 +153,15 @@ TEST_F(PortHandleTest, DeletePortNeverDeletesTheWrongKey) {
     key.AddPort("Other");
     EXPECT_FALSE(LprDeletePort(nullptr, nullptr, const_cast<LPWSTR>(L"Other")));
     EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (key.Path() + "\\Other").c_str(), &k));
+    // A listed port whose key cannot be deleted (it holds a subkey) is no
+    // success: the key would bring the port back at the next EnumPorts.
+    Enum();
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(LprDeletePort(nullptr, nullptr, const_cast<LPWSTR>(L"ZYN_keep")));
+    EXPECT_NE(0xdeadbeefu, GetLastError());
+    EXPECT_NE(DWORD(ERROR_SUCCESS), GetLastError());
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (key.Path() + "\\ZYN_keep").c_str(), &k));
+    RegCloseKey(k);
 }
 
 TEST_F(PortHandleTest, EntriesFromManyThreadsWhileTheRegistryChanges) {
@@ -193,6 +206,84 @@ TEST_F(PortHandleTest, EntriesFromManyThreadsWhileTheRegistryChanges) {
     writer.join();
     EXPECT_EQ(0, failures.load());
     EXPECT_EQ(600, opens.load());
+}
+
+// Handles the monitor did not hand out, or took back: a closed one, one
+// whose record is freed, a listed record never opened, a made-up record
+// that carries the right signature, and a small number. Every entry that
+// takes a port handle refuses them and changes nothing.
+TEST_F(PortHandleTest, HandlesNotHandedOutAreRefusedByEveryEntry) {
+    key.AddPort("ZYN_Closed", "h", "q");
+    key.AddPort("ZYN_Gone", "h", "q");
+    key.AddPort("ZYN_Unopened", "h", "q");
+    Enum();
+    HANDLE closed = Open(L"ZYN_Closed");
+    HANDLE gone = Open(L"ZYN_Gone");
+    ASSERT_TRUE(closed && gone);
+    ASSERT_TRUE(LprClosePort(closed));
+    ASSERT_TRUE(LprDeletePort(nullptr, nullptr, const_cast<LPWSTR>(L"ZYN_Gone")));
+    ASSERT_TRUE(LprClosePort(gone));  // its record is freed now
+    LprPort* unopened = nullptr;
+    {
+        MonitorLockGuard lock;
+        unopened = FindPort("ZYN_Unopened");
+    }
+    ASSERT_NE(nullptr, unopened);
+    LprPort madeUp = {};
+    madeUp.signature = kPortSignature;
+    madeUp.flags = PORT_SPOOL_FILE;
+    LONG live = LivePortRecords();
+
+    DOC_INFO_1W doc = {const_cast<LPWSTR>(L"doc"), nullptr, nullptr};
+    BYTE data[16] = "payload";
+    COMMTIMEOUTS timeouts = {};
+    using Call = BOOL (*)(HANDLE, DOC_INFO_1W*, BYTE*, COMMTIMEOUTS*);
+    const struct { const char* what; Call call; } calls[] = {
+        {"StartDocPort", [](HANDLE h, DOC_INFO_1W* d, BYTE*, COMMTIMEOUTS*) {
+             return LprStartDocPort(h, nullptr, 1, 1, reinterpret_cast<LPBYTE>(d));
+         }},
+        {"WritePort", [](HANDLE h, DOC_INFO_1W*, BYTE* b, COMMTIMEOUTS*) {
+             DWORD written = 0;
+             return LprWritePort(h, b, 7, &written);
+         }},
+        {"ReadPort", [](HANDLE h, DOC_INFO_1W*, BYTE* b, COMMTIMEOUTS*) {
+             DWORD read = 0;
+             return LprReadPort(h, b, 7, &read);
+         }},
+        {"EndDocPort", [](HANDLE h, DOC_INFO_1W*, BYTE*, COMMTIMEOUTS*) { return LprEndDocPort(h); }},
+        {"GetPrinterDataFromPort", [](HANDLE h, DOC_INFO_1W*, BYTE* b, COMMTIMEOUTS*) {
+             DWORD cb = 0;
+             return LprGetPrinterDataFromPort(h, 1, nullptr, nullptr, 0, reinterpret_cast<LPWSTR>(b), 8, &cb);
+         }},
+        {"SetPortTimeOuts", [](HANDLE h, DOC_INFO_1W*, BYTE*, COMMTIMEOUTS* t) {
+             return LprSetPortTimeOuts(h, t, 0);
+         }},
+        {"ClosePort", [](HANDLE h, DOC_INFO_1W*, BYTE*, COMMTIMEOUTS*) { return LprClosePort(h); }},
+    };
+    const struct { const char* what; HANDLE handle; } handles[] = {
+        {"closed", closed},
+        {"freed", gone},
+        {"never opened", unopened},
+        {"made up with the signature", &madeUp},
+        {"small number", reinterpret_cast<HANDLE>(static_cast<intptr_t>(0x20))},
+    };
+    for (const auto& h : handles) {
+        for (const auto& c : calls) {
+            SCOPED_TRACE(std::string(h.what) + " / " + c.what);
+            EXPECT_FALSE(c.call(h.handle, &doc, data, &timeouts));
+        }
+    }
+    EXPECT_EQ(PORT_SPOOL_FILE, madeUp.flags);
+    EXPECT_EQ(nullptr, madeUp.spoolFile);
+    EXPECT_EQ(PORT_SPOOL_FILE, unopened->flags);
+    EXPECT_EQ(nullptr, unopened->spoolFileName);
+    EXPECT_EQ(live, LivePortRecords()) << "no reference was dropped";
+
+    // Still refused after a real handle on the same record is opened and closed.
+    HANDLE real = Open(L"ZYN_Unopened");
+    ASSERT_EQ(real, static_cast<HANDLE>(unopened));
+    EXPECT_TRUE(LprClosePort(real));
+    EXPECT_FALSE(LprClosePort(real));
 }
 
 }  // namespace

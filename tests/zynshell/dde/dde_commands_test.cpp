@@ -51,6 +51,7 @@ struct Case {
     int result;
     int error;
     Lines executes;
+    std::vector<zyntest::Step> answers = {};  // the server's, in order; acknowledged when none
 };
 
 const char kCreateTools[] = "[CreateGroup(\"Tools\",0)]";
@@ -161,6 +162,19 @@ TEST_F(DdeCommands, EachOperationSendsItsCommandsExactly) {
         {"a field whose flag is clear is not checked",
          [](ZYNPM pm, ZYNFOLDER f) { return AddItem(pm, f, MakeItem(0, "app.exe", "(ignored)", "\"")); }, 1, 0,
          {kCreateTools, "[AddItem(app.exe ,\"\",\"\",,,,\"\",,)]"}},
+        // A refused CreateGroup: the item command would reach another group.
+        {"an item whose group Program Manager refuses is not added",
+         [](ZYNPM pm, ZYNFOLDER f) { return AddItem(pm, f, MakeItem(0, "app.exe")); }, 0, ZYN_ERR_DDE_FAILED,
+         {kCreateTools}, {zyntest::Answer::kNack}},
+        {"nor deleted", [](ZYNPM pm, ZYNFOLDER f) { return ZynDeleteItem(pm, f, "Readme"); }, 0,
+         ZYN_ERR_DDE_FAILED, {kCreateTools}, {zyntest::Answer::kNack}},
+        {"nor replaced", [](ZYNPM pm, ZYNFOLDER f) { return ZynReplaceItem(pm, f, "Readme"); }, 0,
+         ZYN_ERR_DDE_FAILED, {kCreateTools}, {zyntest::Answer::kNack}},
+        {"a group Program Manager refuses to make gets no handle",
+         [](ZYNPM pm, ZYNFOLDER) { return Create(pm, "Games", ZYN_FOLDER_PROGRAMS); }, 0, ZYN_ERR_DDE_FAILED,
+         {"[CreateGroup(\"Games\",0)]"},
+         {{zyntest::Answer::kData, zyntest::DataAnswer{CF_TEXT, false, true, false, false, "Main\r\n"}},
+          zyntest::Answer::kNack}},
         {"a command longer than 1023 characters",
          [&](ZYNPM pm, ZYNFOLDER f) { return AddItem(pm, f, MakeItem(0x02, "app.exe", "", longName.c_str())); },
          0, ZYN_ERR_UNSAFE_COMMAND, {}},
@@ -173,6 +187,7 @@ TEST_F(DdeCommands, EachOperationSendsItsCommandsExactly) {
         tools = ZynGetFolderHandle(pm, "Tools", ZYN_FOLDER_PROGRAMS);
         ASSERT_NE(tools, nullptr);
         server.ClearLog();
+        server.Script(c.answers);
         EXPECT_EQ(c.run(pm, tools), c.result);
         EXPECT_EQ(ZynPMGetLastError(pm), c.error);
         EXPECT_EQ(server.Executes(), c.executes);

@@ -381,15 +381,44 @@ TEST_F(ShellFolderTest, ListItemsDescribesEachShortcutOnOneLine) {
     EXPECT_EQ(lines, want);
 }
 
-TEST_F(ShellFolderTest, ListingsOfAnEmptyOrMissingFolderHaveNoLines) {
+TEST_F(ShellFolderTest, AnEmptyFolderListsNoLinesAndARemovedOneFails) {
     ProgramFolder* folder = Open("Empty", 1);
     ASSERT_NE(folder, nullptr);
     ASSERT_EQ(folder->ListItems(*pm), 1);
     EXPECT_EQ(pm->infoAvailable, 1);
     EXPECT_TRUE(ReadAllLines(*pm).empty());
+
+    // Removed behind the handle's back: no operation on the directory
+    // claims success, and the info text is left alone.
     ASSERT_TRUE(RemoveDirectoryA(folder->name()));
-    ASSERT_EQ(folder->ListSubFolders(*pm), 1);
-    EXPECT_TRUE(ReadAllLines(*pm).empty());
+    struct Op { const char* what; int (*call)(ProgramFolder&, ProgramManager&); };
+    const Op ops[] = {
+        {"ListSubFolders", [](ProgramFolder& f, ProgramManager& m) { return f.ListSubFolders(m); }},
+        {"ListItems", [](ProgramFolder& f, ProgramManager& m) { return f.ListItems(m); }},
+        {"Update", [](ProgramFolder& f, ProgramManager& m) { return f.Update(m); }},
+        {"Show", [](ProgramFolder& f, ProgramManager& m) { return f.Show(m, SW_SHOWMINNOACTIVE); }},
+    };
+    for (const Op& op : ops) {
+        SCOPED_TRACE(op.what);
+        pm->lastError = 0;
+        EXPECT_EQ(op.call(*folder, *pm), 0);
+        EXPECT_EQ(pm->lastError, kErrNoDirectory);
+        EXPECT_EQ(pm->infoAvailable, 0);
+    }
+    EXPECT_FALSE(DirectoryExists(folder->name())) << "nothing recreates it";
+}
+
+// A directory that cannot be made gives no handle: a file named like a
+// level of the path stands in the way.
+TEST_F(ShellFolderTest, CreatingAFolderBlockedByAFileGivesNoHandle) {
+    Touch(roots.programs + "\\Blocked");
+    for (const char* name : {"Blocked", "Blocked\\Inner"}) {
+        SCOPED_TRACE(name);
+        pm->lastError = 0;
+        EXPECT_EQ(Open(name, 1), nullptr);
+        EXPECT_EQ(pm->lastError, kErrNoDirectory);
+        EXPECT_EQ(pm->openFolders.head(), nullptr);
+    }
 }
 
 TEST_F(ShellFolderTest, ASubFolderListingLargerThanTheInfoBufferEndsOnAWholeLine) {
@@ -432,7 +461,11 @@ TEST_F(ShellFolderTest, EntriesWhosePathsExceedMaxPathAreSkippedNotOverrun) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(0, 8), "\"short\",");
 
-    // Delete cannot name the long entry, so it keeps it and the directory.
+    // Neither DeleteItem nor Delete can name the long entry: it stays, and
+    // both say so.
+    pm->lastError = 0;
+    EXPECT_EQ(folder->DeleteItem(*pm, std::string(28, 'l').c_str()), 0);
+    EXPECT_EQ(pm->lastError, kErrNotDeleted);
     EXPECT_EQ(folder->Delete(*pm), 0);
     delete folder;
     EXPECT_TRUE(DirectoryExists(dir));

@@ -170,4 +170,100 @@ TEST_F(ShellItemExports, CommonFoldersExistOnlyOnWindowsNt) {
     EXPECT_FALSE(DirectoryExists(sharedDir));
 }
 
+// A folder handle that was released, belongs to another program manager or
+// was never handed out, and a program manager that was ended, are refused
+// by every export: 0 or null, nothing on disk changes, and the last error of
+// the object in use stays as it was.
+TEST_F(ShellItemExports, ReleasedForeignAndMadeUpHandlesAreRefused) {
+    ZynProgramItem item = {};
+    item.flags = ZYN_ITEM_NAME;
+    item.command = "C:\\windows\\notepad.exe";
+    item.name = "Kept";
+    ASSERT_EQ(ZynAddItemEx(pm, folder, &item), 1);
+    ZYNFOLDER released = ZynCreateFolder(pm, (name + "\\Sub").c_str(), ZYN_FOLDER_PROGRAMS);
+    ASSERT_NE(released, nullptr);
+    ZynReleaseFolder(pm, released);
+    ZYNPM other = ZynPMInit(0);
+    ASSERT_NE(other, nullptr);
+    ZYNFOLDER othersFolder = ZynGetFolderHandle(other, name.c_str(), ZYN_FOLDER_PROGRAMS);
+    ASSERT_NE(othersFolder, nullptr);
+    char notAFolder[64] = {};
+
+    using Call = int (*)(ZYNPM, ZYNFOLDER, const ZynProgramItem*);
+    const struct { const char* what; Call call; } calls[] = {
+        {"AddItemEx", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem* i) { return ZynAddItemEx(m, f, i); }},
+        {"AddItem", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem* i) {
+             return ZynAddItem(m, f, i->flags, i->command, nullptr, "Other", nullptr, 0, 0, 0, nullptr, 0, 0);
+         }},
+        {"DeleteItem", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { return ZynDeleteItem(m, f, "Kept"); }},
+        {"ReplaceItem", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { return ZynReplaceItem(m, f, "Kept"); }},
+        {"Update", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { return ZynUpdateFolder(m, f); }},
+        {"Show", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { return ZynShowFolder(m, f, 0); }},
+        {"ListItems", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { return ZynListFolderItems(m, f); }},
+        {"ListSubFolders", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { return ZynListSubFolders(m, f); }},
+        {"AddLink", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) {
+             return ZynAddLinkToFolder(m, f, ZYN_FOLDER_DESKTOP_LINK, nullptr, 0);
+         }},
+        {"DeleteLink", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) {
+             return ZynDeleteLinkToFolder(m, f, ZYN_FOLDER_DESKTOP_LINK);
+         }},
+        {"Release", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { ZynReleaseFolder(m, f); return 0; }},
+        {"DeleteFolder", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { return ZynDeleteFolder(m, f); }},
+    };
+    const struct { const char* what; ZYNFOLDER handle; } handles[] = {
+        {"released", released},
+        {"another program manager's", othersFolder},
+        {"never handed out", reinterpret_cast<ZYNFOLDER>(notAFolder)},
+        {"a small number", reinterpret_cast<ZYNFOLDER>(static_cast<intptr_t>(0x10))},
+    };
+    for (const auto& h : handles) {
+        for (const auto& c : calls) {
+            SCOPED_TRACE(std::string(h.what) + " / " + c.what);
+            EXPECT_EQ(c.call(pm, h.handle, &item), 0);
+            EXPECT_EQ(ZynPMGetLastError(pm), 0);
+        }
+    }
+    EXPECT_TRUE(FileExists(dir + "\\Kept.lnk"));
+    EXPECT_FALSE(FileExists(dir + "\\Other.lnk"));
+    EXPECT_TRUE(DirectoryExists(dir + "\\Sub"));
+    EXPECT_FALSE(FileExists(desktop + "\\" + name + ".lnk"));
+    EXPECT_EQ(ZynGetFolderHandle(other, name.c_str(), ZYN_FOLDER_PROGRAMS), othersFolder) << "still its own";
+
+    // An ended program manager: nothing reaches it, and ending it twice is harmless.
+    ASSERT_NE(ZynPMUninit(other), 0);
+    EXPECT_EQ(ZynPMUninit(other), 0);
+    EXPECT_EQ(ZynCreateFolder(other, (name + "\\Late").c_str(), ZYN_FOLDER_PROGRAMS), nullptr);
+    EXPECT_EQ(ZynGetFolderHandle(other, name.c_str(), ZYN_FOLDER_PROGRAMS), nullptr);
+    EXPECT_EQ(ZynDeleteItem(other, othersFolder, "Kept"), 0);
+    char line[64] = "unchanged";
+    EXPECT_EQ(ZynPMReadInfo(other, line, sizeof line), 0);
+    EXPECT_FALSE(DirectoryExists(dir + "\\Late"));
+    EXPECT_TRUE(FileExists(dir + "\\Kept.lnk"));
+}
+
+// Real causes of a shortcut that is not written or not removed, through the
+// exports: a removed folder directory and a read-only shortcut.
+TEST_F(ShellItemExports, ShortcutsNotWrittenOrNotDeletedAreReportedWithTheirCodes) {
+    ZynProgramItem item = {};
+    item.flags = ZYN_ITEM_NAME;
+    item.command = "C:\\windows\\notepad.exe";
+    item.name = "Locked";
+    ASSERT_EQ(ZynAddItemEx(pm, folder, &item), 1);
+    ASSERT_TRUE(SetFileAttributesA((dir + "\\Locked.lnk").c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(ZynDeleteItem(pm, folder, "locked"), 0);
+    EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_NOT_DELETED);
+    EXPECT_EQ(ZynReplaceItem(pm, folder, "Locked"), 0);
+    EXPECT_TRUE(FileExists(dir + "\\Locked.lnk"));
+    SetFileAttributesA((dir + "\\Locked.lnk").c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    RemoveTree(dir);
+    item.name = "Lost";
+    EXPECT_EQ(ZynAddItemEx(pm, folder, &item), 0);
+    EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_NOT_SAVED);
+    EXPECT_EQ(ZynListFolderItems(pm, folder), 0);
+    EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_NO_DIRECTORY);
+    EXPECT_EQ(ZynDeleteItem(pm, folder, "Lost"), 1) << "no such item";
+    EXPECT_FALSE(DirectoryExists(dir));
+}
+
 }  // namespace
