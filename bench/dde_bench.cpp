@@ -16,26 +16,15 @@
 #include <functional>
 #include <string>
 
+#include "bench_clock.h"
 #include "handles.h"
-#include "progman_host_names.h"
+#include "progman_host_process.h"
 #include "scripted_progman.h"
 #include "zynshell.h"
 
 namespace {
 
-constexpr DWORD kHostReadyWait = 30000, kHostStopWait = 15000;
 const char kGroup[] = "Zyn Bench";
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 struct Kind {
     const char* name;
@@ -104,45 +93,6 @@ void Measure(const char* server, int rounds, double* perCall, const std::functio
     ZynPMUninit(pm);
 }
 
-// progman_host.exe from this program's folder, with its output on NUL (the
-// folder windows it opens run in processes that inherit it).
-class WineHost {
-public:
-    WineHost() {
-        ready_.reset(CreateEventA(nullptr, TRUE, FALSE, zyntest::kProgmanHostReadyEvent));
-        stop_.reset(CreateEventA(nullptr, TRUE, FALSE, zyntest::kProgmanHostStopEvent));
-        ResetEvent(ready_.get());
-        ResetEvent(stop_.get());
-        char self[MAX_PATH];
-        GetModuleFileNameA(nullptr, self, sizeof self);
-        std::string exe = self;
-        exe = exe.substr(0, exe.find_last_of('\\') + 1) + "progman_host.exe";
-        std::string commandLine = "\"" + exe + "\" --seconds 600";
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        zyn::UniqueFile nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        &inherit, OPEN_EXISTING, 0, nullptr));
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-            return;
-        host_.reset(pi.hProcess);
-        CloseHandle(pi.hThread);
-        ready = WaitForSingleObject(ready_.get(), kHostReadyWait) == WAIT_OBJECT_0;
-    }
-    ~WineHost() {
-        if (!host_) return;
-        SetEvent(stop_.get());
-        if (WaitForSingleObject(host_.get(), kHostStopWait) != WAIT_OBJECT_0) TerminateProcess(host_.get(), 1);
-    }
-    bool ready = false;
-
-private:
-    zyn::UniqueKernelHandle ready_, stop_, host_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -165,8 +115,8 @@ int main(int argc, char** argv) {
     }
     CoInitialize(nullptr);
     {
-        WineHost host;
-        if (!host.ready) printf("wine: progman_host.exe did not come up\n");
+        zyntest::ProgmanHostProcess host(600);
+        if (!host.Ready()) printf("wine: progman_host.exe did not come up\n");
         else Measure("wine", wineRounds, perCall, nullptr);
     }
     CoUninitialize();

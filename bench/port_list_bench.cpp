@@ -15,6 +15,7 @@
 #include "bounded.h"
 #include "monitor/module_state.h"
 #include "monitor/monitor_entries.h"
+#include "bench_clock.h"
 #include "monitor/port_list.h"
 
 using namespace zynlpr;
@@ -22,17 +23,6 @@ using namespace zynlpr;
 namespace {
 
 const char kBase[] = "Software\\ZynPortListBench";
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 template <typename F>
 double MedianMs(int repeats, F&& f) {

@@ -13,21 +13,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench_clock.h"
 #include "bounded.h"
 #include "zynshell.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 double Median(std::vector<double> v) {
     if (v.empty()) return 0;

@@ -9,7 +9,8 @@
 #include "dde/dde_backend.h"
 #include "dde/dde_window.h"
 #include "hostile_progman.h"
-#include "soak_random.h"
+#include "process_figures.h"
+#include "seeded_random.h"
 #include "zynshell.h"
 
 namespace ddesoak {
@@ -22,35 +23,8 @@ constexpr int kMaxInfoLines = 100000;
 constexpr long kMaxAtomReferences = 100000;
 constexpr int kFailuresKept = 10;
 
-// Open handles of the process. Wine answers GetProcessHandleCount with 0,
-// so there the handle table is probed (Wine hands out multiples of 4).
-long HandleCount() {
-    DWORD count = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return static_cast<long>(count);
-    long probed = 0;
-    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
-        DWORD flags = 0;
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++probed;
-    }
-    return probed;
-}
-
-// Committed private memory (Wine leaves PrivateUsage at 0, so the regions are summed).
-long long PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                             sizeof counters) &&
-        counters.PrivateUsage > 0)
-        return static_cast<long long>(counters.PrivateUsage);
-    long long sum = 0;
-    MEMORY_BASIC_INFORMATION info;
-    for (const char* p = nullptr; VirtualQuery(p, &info, sizeof info) == sizeof info;
-         p = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) sum += static_cast<long long>(info.RegionSize);
-        if (info.RegionSize == 0) break;
-    }
-    return sum;
-}
+using zyntest::HandleCount;
+using zyntest::PrivateBytes;
 
 // Bytes in use on the process heap, where GlobalAlloc takes its blocks.
 long long HeapInUse() {

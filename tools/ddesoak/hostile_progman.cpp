@@ -40,6 +40,9 @@ bool PostAck(HWND to, HWND from, WORD status, UINT_PTR value) {
 
 HostileProgman::HostileProgman(uint64_t seed) : rng_{seed} {
     if (const char* mask = getenv("ZYN_DDESOAK_MOVES")) moveMask_ = static_cast<uint32_t>(strtoul(mask, nullptr, 16));
+    // A mask that names no move would leave DrawMove nothing to draw.
+    const uint32_t allMoves = (1u << static_cast<uint32_t>(Move::kCount)) - 1;
+    if (!(moveMask_ & allMoves)) moveMask_ = allMoves;
     wrongItem_ = GlobalAddAtomA(kWrongItemName);
     wrongMemory_ = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 16);
     started_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));

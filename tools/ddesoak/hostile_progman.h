@@ -15,7 +15,7 @@
 #pragma once
 
 #include "handles.h"
-#include "soak_random.h"
+#include "seeded_random.h"
 
 #include <windows.h>
 
@@ -23,6 +23,8 @@
 #include <cstdint>
 
 namespace ddesoak {
+
+using zyntest::Rng;
 
 enum class Move {
     kAnswer,         // acknowledgement of an execute, CF_TEXT data for a request

@@ -3,9 +3,11 @@
 
 #include <cstdlib>
 
-#include "soak_random.h"
+#include "seeded_random.h"
 
 namespace lpdsoak {
+
+using zyntest::Rng;
 
 namespace {
 

@@ -19,9 +19,14 @@
 #include "monitor/module_state.h"
 #include "monitor/monitor_entries.h"
 #include "monitor/port_list.h"
-#include "soak_random.h"
+#include "process_figures.h"
+#include "seeded_random.h"
 
 namespace lpdsoak {
+
+using zyntest::Rng;
+using zyntest::HandleCount;
+using zyntest::PrivateBytes;
 
 namespace {
 
@@ -90,40 +95,6 @@ int JobIdOf(const std::string& dataFile) {
 }
 
 std::string DocumentName(int id) { return "soak " + std::to_string(id); }
-
-// Open handles of the process. Wine answers GetProcessHandleCount with 0,
-// so there the handle table is probed instead: a value is a handle when
-// GetHandleInformation accepts it (Wine hands out multiples of 4 from 4 up).
-long HandleCount() {
-    DWORD count = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return static_cast<long>(count);
-    long probed = 0;
-    for (uintptr_t value = 4; value < 0x20000; value += 4) {
-        DWORD flags = 0;
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++probed;
-    }
-    return probed;
-}
-
-// Private bytes: what the process has committed of its own. Wine leaves
-// PrivateUsage at 0, so the committed private regions are summed directly.
-long long PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                             sizeof counters) &&
-        counters.PrivateUsage > 0)
-        return static_cast<long long>(counters.PrivateUsage);
-    long long sum = 0;
-    MEMORY_BASIC_INFORMATION info;
-    for (uintptr_t p = 0; VirtualQuery(reinterpret_cast<const void*>(p), &info, sizeof info) == sizeof info;) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) sum += static_cast<long long>(info.RegionSize);
-        uintptr_t next = reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize;
-        if (next <= p) break;
-        p = next;
-    }
-    return sum;
-}
 
 // Brings the process to the same state before each measurement: Wine frees
 // the stack of an ended thread only when the next thread ends, so a short

@@ -18,6 +18,7 @@
 #include "message_box_watcher.h"
 #include "monitor/monitor_entries.h"
 #include "monitor/port_list.h"
+#include "process_figures.h"
 #include "scripted_lpd_server.h"
 
 using namespace zynlpr;
@@ -372,11 +373,12 @@ TEST_F(JobSpoolTest, JobsLeakNoHandles) {
     };
     oneJob();  // first-use allocations (sockets, heaps) happen here
     ASSERT_TRUE(server.WaitClosed(1, 10000));
-    DWORD before = 0, after = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &before);
+    server.JoinEndedWorkers();
+    const long before = zyntest::HandleCount();
     for (int i = 0; i < 10; ++i) oneJob();
     ASSERT_TRUE(server.WaitClosed(11, 20000));
-    GetProcessHandleCount(GetCurrentProcess(), &after);
+    server.JoinEndedWorkers();
+    const long after = zyntest::HandleCount();
     EXPECT_LE(after, before + 2) << "handles grew from " << before << " to " << after;
 }
 

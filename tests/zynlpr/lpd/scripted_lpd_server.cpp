@@ -57,7 +57,8 @@ ScriptedLpdServer::ScriptedLpdServer(const std::string& address) : address_(addr
 ScriptedLpdServer::~ScriptedLpdServer() {
     SetEvent(stop_);
     if (acceptor_.joinable()) acceptor_.join();
-    for (auto& w : workers_) w.join();
+    for (auto& w : workers_)
+        if (w.joinable()) w.join();
     StopListening();
     CloseHandle(stop_);
 }
@@ -107,15 +108,26 @@ void ScriptedLpdServer::AcceptLoop() {
             index = connections_.size();
             connections_.emplace_back();
             connections_.back().peerPort = ntohs(peer.sin_port);
+            // workers_[index] serves connections_[index].
+            workers_.emplace_back([this, s, index] {
+                Serve(s, index);
+                closesocket(s);
+                std::lock_guard<std::mutex> lock(mutex_);
+                connections_[index].closed = true;
+                changed_.notify_all();
+            });
         }
-        workers_.emplace_back([this, s, index] {
-            Serve(s, index);
-            closesocket(s);
-            std::lock_guard<std::mutex> lock(mutex_);
-            connections_[index].closed = true;
-            changed_.notify_all();
-        });
     }
+}
+
+void ScriptedLpdServer::JoinEndedWorkers() {
+    std::vector<std::thread> ended;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (size_t i = 0; i < workers_.size(); ++i)
+            if (connections_[i].closed && workers_[i].joinable()) ended.push_back(std::move(workers_[i]));
+    }
+    for (auto& w : ended) w.join();
 }
 
 Answer ScriptedLpdServer::NextAnswer() {

@@ -73,6 +73,9 @@ public:
 
     // Waits until `count` connections were made and all of them ended.
     bool WaitClosed(size_t count, DWORD timeoutMs);
+    // Joins the threads of the connections that ended, so that a leak check
+    // of the client does not count the server's own thread handles.
+    void JoinEndedWorkers();
     std::vector<Connection> Connections() const;
 
 private:

@@ -10,10 +10,11 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "progman_host_names.h"
+#include "progman_host_process.h"
 #include "zynshell.h"
 
 namespace {
@@ -82,42 +83,14 @@ class WineProgman : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         CoInitialize(nullptr);
-        ready_.reset(CreateEventA(nullptr, TRUE, FALSE, zyntest::kProgmanHostReadyEvent));
-        stop_.reset(CreateEventA(nullptr, TRUE, FALSE, zyntest::kProgmanHostStopEvent));
-        ResetEvent(ready_.get());
-        char self[MAX_PATH];
-        GetModuleFileNameA(nullptr, self, sizeof self);
-        std::string exe = self;
-        exe = exe.substr(0, exe.find_last_of('\\') + 1) + "progman_host.exe";
-        std::string commandLine = "\"" + exe + "\" --seconds 240";
-        // The server opens folder windows in processes of their own, which
-        // inherit its output: they must not hold the test runner's pipe.
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        zyn::UniqueFile nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        &inherit, OPEN_EXISTING, 0, nullptr));
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-            return;
-        host_.reset(pi.hProcess);
-        CloseHandle(pi.hThread);
-        WaitForSingleObject(ready_.get(), kHostReadyWait);
+        host_ = std::make_unique<zyntest::ProgmanHostProcess>(240, kHostReadyWait, kHostStopWait);
     }
     static void TearDownTestSuite() {
-        if (host_) {
-            SetEvent(stop_.get());
-            if (WaitForSingleObject(host_.get(), kHostStopWait) != WAIT_OBJECT_0) TerminateProcess(host_.get(), 1);
-        }
         host_.reset();
-        ready_.reset();
-        stop_.reset();
         CoUninitialize();
     }
     void SetUp() override {
-        ASSERT_EQ(WaitForSingleObject(ready_.get(), 0), WAIT_OBJECT_0) << "progman_host did not come up";
+        ASSERT_TRUE(host_ && host_->Ready()) << "progman_host did not come up";
         groupDir = ProgramsDirectory() + "\\" + kGroup;
         RemoveTree(groupDir);
         pm = ZynPMInit(0);
@@ -135,7 +108,7 @@ protected:
         return lines;
     }
 
-    static inline zyn::UniqueKernelHandle host_, ready_, stop_;
+    static inline std::unique_ptr<zyntest::ProgmanHostProcess> host_;
     std::string groupDir;
     ZYNPM pm = nullptr;
 };

@@ -24,7 +24,7 @@
 #include <cstring>
 #include <set>
 
-#include "progman_host_names.h"
+#include "progman_host_process.h"
 
 namespace {
 

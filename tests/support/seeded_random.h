@@ -1,10 +1,10 @@
-// The soak's one generator (splitmix64): small, and the same numbers for the
-// same seed on every platform, so a failing seed can be run again.
+// The soaks' one generator (splitmix64): small, fast, and the same numbers
+// for the same seed on every platform, so a failing seed can be run again.
 #pragma once
 
 #include <cstdint>
 
-namespace ddesoak {
+namespace zyntest {
 
 struct Rng {
     uint64_t state;
@@ -17,4 +17,4 @@ struct Rng {
     uint32_t Below(uint32_t n) { return n ? static_cast<uint32_t>(Next() % n) : 0; }
 };
 
-}  // namespace ddesoak
+}  // namespace zyntest
