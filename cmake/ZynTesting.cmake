@@ -3,6 +3,14 @@
 set(ZYN_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix the tests run in")
 set(ZYN_WINE_RUN ${CMAKE_SOURCE_DIR}/tools/wine-run.sh)
 set(ZYN_WINE_PREFIX_SCRIPT ${CMAKE_SOURCE_DIR}/tools/wine-prefix.sh)
+# Each tree runs in a prefix of its own architecture: the i686 build under
+# 32-bit Wine, the x86_64 build under 64-bit Wine.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(ZYN_WINEARCH win32)
+else()
+  set(ZYN_WINEARCH win64)
+endif()
+set(ZYN_WINE_RUN ${ZYN_WINE_RUN} --arch ${ZYN_WINEARCH})
 
 set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
 if(EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt AND NOT TARGET gtest)
@@ -12,7 +20,7 @@ if(EXISTS ${GTEST_SOURCE_DIR}/CMakeLists.txt AND NOT TARGET gtest)
 endif()
 
 # The prefix is booted once before the tests and stopped after them.
-add_test(NAME wine_prefix_start COMMAND ${ZYN_WINE_PREFIX_SCRIPT} start ${ZYN_WINEPREFIX})
+add_test(NAME wine_prefix_start COMMAND ${ZYN_WINE_PREFIX_SCRIPT} start ${ZYN_WINEPREFIX} ${ZYN_WINEARCH})
 add_test(NAME wine_prefix_stop COMMAND ${ZYN_WINE_PREFIX_SCRIPT} stop ${ZYN_WINEPREFIX})
 set_tests_properties(wine_prefix_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
@@ -39,12 +47,11 @@ function(zyn_add_test name)
 endfunction()
 
 # zyn_add_shipped_check(<dll file name> [<def file> [<export name>...]])
-# Registers a static check of the 32-bit DLL from the shipped build; with
-# export names, the DLL and the .def must both export exactly those.
+# Registers a static check of this tree's DLL: machine type of the tree,
+# system-only imports, and with export names, the DLL and the .def must both
+# export exactly those.
 function(zyn_add_shipped_check dll)
-  if(NOT ZYN_SHIPPED_DIR)
-    return()
-  endif()
   add_test(NAME shipped_${dll}
-           COMMAND ${CMAKE_SOURCE_DIR}/tools/check-shipped.sh ${ZYN_SHIPPED_DIR}/${dll} ${ARGN})
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/check-shipped.sh --machine ${CMAKE_SYSTEM_PROCESSOR}
+                   ${CMAKE_BINARY_DIR}/bin/${dll} ${ARGN})
 endfunction()

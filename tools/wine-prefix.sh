@@ -1,17 +1,16 @@
 #!/usr/bin/env bash
-# wine-prefix.sh start|stop PREFIX
-# Boots a 32-bit Wine prefix for the tests (headless graphics, persistent
-# wineserver) or stops it. Wine's services inherit the stdio of the first
+# wine-prefix.sh start|stop PREFIX [win32|win64]
+# Boots a Wine prefix for the tests (headless graphics, persistent
+# wineserver) or stops it. The architecture is needed only for a new prefix;
+# an existing one keeps its own. Wine's services inherit the stdio of the first
 # wine process, so everything here runs with stdio detached; otherwise the
 # test runner would wait for their pipes forever.
 set -euo pipefail
 cmd=${1:?start|stop}
 prefix=${2:?prefix}
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# 64-bit Wine only: these machines cannot execute 32-bit code.
-export WINELOADER=/usr/lib/wine/wine64
-unset DISPLAY WAYLAND_DISPLAY
+. "$(dirname "$0")/wine-env.sh"
+export WINEDEBUG=-all
+zyn_wine_env "$prefix" "${3:-}"
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
 

@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# wine-run.sh [--winver VERSION] PREFIX PROGRAM [ARGS...]
-# Runs a Windows program in the test prefix. With --winver the program (by
-# its file name) is given that Windows version (nt351, nt40, win95, win2k...).
+# wine-run.sh [--arch win32|win64] [--winver VERSION] PREFIX PROGRAM [ARGS...]
+# Runs a Windows program in a test prefix with the Wine of the prefix's
+# architecture (read from the prefix when --arch is not given). With --winver
+# the program (by its file name) is given that Windows version (nt351, nt40,
+# win95, win2k...).
 set -euo pipefail
-winver=
-if [ "${1:-}" = --winver ]; then winver=$2; shift 2; fi
-export WINEPREFIX=${1:?prefix} WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# 64-bit Wine only: these machines cannot execute 32-bit code.
-export WINELOADER=/usr/lib/wine/wine64
-unset DISPLAY WAYLAND_DISPLAY
+. "$(dirname "$0")/wine-env.sh"
+winver= arch=
+while :; do
+  case ${1:-} in
+  --winver) winver=$2; shift 2 ;;
+  --arch) arch=$2; shift 2 ;;
+  *) break ;;
+  esac
+done
+zyn_wine_env "${1:?prefix}" "$arch"
 shift
 program=${1:?program}
 if [ -n "$winver" ]; then

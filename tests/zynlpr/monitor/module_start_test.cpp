@@ -181,6 +181,8 @@ TEST(MessageTable, PreloadedTextsAndTheFallback) {
 }
 
 // Texts with an argument carry exactly the placeholder their caller formats.
+INT_PTR CALLBACK IdleDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 TEST(MessageModule, PlaceholdersAndDialogTemplates) {
     HMODULE nls = LoadLibraryA((ExeDir() + "zynlpr.nls").c_str());
     ASSERT_NE(nullptr, nls);
@@ -202,8 +204,7 @@ TEST(MessageModule, PlaceholdersAndDialogTemplates) {
     }
     // Both port dialogs build, with every control the dialog procedure uses.
     for (int templateId : {200, 300}) {
-        HWND dialog = CreateDialogParamA(nls, MAKEINTRESOURCEA(templateId), nullptr,
-                                         [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        HWND dialog = CreateDialogParamA(nls, MAKEINTRESOURCEA(templateId), nullptr, IdleDialogProc, 0);
         ASSERT_NE(nullptr, dialog) << templateId;
         for (int control : {301, 1003, 1005, 1006, 1007, 1008, 1009, 1010, 1012, IDOK, IDCANCEL})
             EXPECT_NE(nullptr, GetDlgItem(dialog, control)) << templateId << "/" << control;

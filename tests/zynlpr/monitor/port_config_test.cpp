@@ -290,6 +290,19 @@ TEST_F(PortConfigTest, TwoDialogsAtOnceKeepTheirOwnNamesAndValues) {
                                       Value(nameB, "HostName") + "|" + Value(nameB, "QueueName"));
 }
 
+// Answers No to a visible dialog box of another process, keeping its text.
+BOOL CALLBACK AnswerOtherProcessBoxNo(HWND w, LPARAM p) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[16] = {}, text[300] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == GetCurrentProcessId() || !IsWindowVisible(w) || strcmp(cls, "#32770")) return TRUE;
+    GetDlgItemTextA(w, 0xffff, text, sizeof text);
+    if (text[0]) *reinterpret_cast<std::string*>(p) = text;
+    PostMessageA(w, WM_COMMAND, IDNO, 0);
+    return TRUE;
+}
+
 // The help program asks about the missing file in a box of its own, answered
 // No here as a person would; the dialog goes on working.
 TEST_F(PortConfigTest, HelpWithoutAHelpFileLeavesTheDialogWorking) {
@@ -297,17 +310,7 @@ TEST_F(PortConfigTest, HelpWithoutAHelpFileLeavesTheDialogWorking) {
     std::string question;
     std::thread answerer([&] {
         for (; !done; Sleep(20)) {
-            EnumWindows([](HWND w, LPARAM p) -> BOOL {
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                char cls[16] = {}, text[300] = {};
-                GetClassNameA(w, cls, sizeof cls);
-                if (pid == GetCurrentProcessId() || !IsWindowVisible(w) || strcmp(cls, "#32770")) return TRUE;
-                GetDlgItemTextA(w, 0xffff, text, sizeof text);
-                if (text[0]) *reinterpret_cast<std::string*>(p) = text;
-                PostMessageA(w, WM_COMMAND, IDNO, 0);
-                return TRUE;
-            }, reinterpret_cast<LPARAM>(&question));
+            EnumWindows(AnswerOtherProcessBoxNo, reinterpret_cast<LPARAM>(&question));
             if (!question.empty()) asked = true;
         }
     });

@@ -45,19 +45,23 @@ struct PortDialog {
     }
 };
 
+struct PortDialogScan { HWND except, found; DWORD pid; };
+
+inline BOOL CALLBACK FindPortDialog(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<PortDialogScan*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == s->pid && w != s->except && IsWindowVisible(w) && IsPortDialog(w))
+        s->found = w;
+    return !s->found;
+}
+
 // The first visible port dialog of process `pid` (this one by default)
 // other than `except`.
 inline HWND WaitForPortDialog(DWORD timeoutMs, HWND except = nullptr, DWORD pid = GetCurrentProcessId()) {
-    struct Scan { HWND except, found; DWORD pid; } scan{except, nullptr, pid};
+    PortDialogScan scan{except, nullptr, pid};
     for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10)) {
-        EnumWindows([](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Scan*>(p);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == s->pid && w != s->except && IsWindowVisible(w) && IsPortDialog(w))
-                s->found = w;
-            return !s->found;
-        }, reinterpret_cast<LPARAM>(&scan));
+        EnumWindows(FindPortDialog, reinterpret_cast<LPARAM>(&scan));
         if (scan.found) return scan.found;
     }
     return nullptr;

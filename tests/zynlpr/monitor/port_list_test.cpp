@@ -219,7 +219,8 @@ TEST_F(EnumPortsTest, Level2ReportsMonitorDescriptionAndType) {
     const size_t need = 2 * sizeof(PORT_INFO_2W) + Wide("ZYN_LPRPort0") + Wide(mon) + Wide(d0) +
                         Wide("ZYN_P1") + Wide(mon) + Wide(d1);
 #if !defined(_WIN64)
-    EXPECT_EQ(26u + 2 * (12 + 15 + 16) + 26 + 2 * (6 + 15 + 25), need);
+    // Two 20-byte records, then each string in UTF-16 with its terminator.
+    EXPECT_EQ(2 * 20u + 2 * (13 + 16 + 16) + 2 * (7 + 16 + 26), need);
 #endif
     DWORD needed = 0, returned = 0;
     EXPECT_FALSE(LprEnumPorts(nullptr, 2, nullptr, 0, &needed, &returned));

@@ -62,17 +62,16 @@ LRESULT CALLBACK SeeDdeMemory(int code, WPARAM removal, LPARAM lParam) {
 
 bool Freed(HGLOBAL memory) { return GlobalFlags(memory) == GMEM_INVALID_HANDLE; }
 
+BOOL CALLBACK CountConversationWindow(HWND window, LPARAM counter) {
+    char name[16] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (strcmp(name, "zynshell") == 0) ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
 int ConversationWindows() {
     int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM counter) {
-            char name[16] = "";
-            GetClassNameA(window, name, sizeof name);
-            if (strcmp(name, "zynshell") == 0) ++*reinterpret_cast<int*>(counter);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    EnumThreadWindows(GetCurrentThreadId(), CountConversationWindow, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 

@@ -37,14 +37,14 @@ bool IsFolderWindow(HWND window) {
            strcmp(name, "WINE_EXPLORER") == 0;
 }
 
+BOOL CALLBACK CollectFolderWindow(HWND window, LPARAM found) {
+    if (IsFolderWindow(window)) reinterpret_cast<std::set<HWND>*>(found)->insert(window);
+    return TRUE;
+}
+
 std::set<HWND> FolderWindows() {
     std::set<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM found) {
-            if (IsFolderWindow(window)) reinterpret_cast<std::set<HWND>*>(found)->insert(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(CollectFolderWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 

@@ -257,23 +257,25 @@ TEST_F(ShellFolderTest, AHungWindowDoesNotHoldUpDelete) {
 }
 
 // The first top-level window titled exactly `title`, waited for up to 15 s.
+struct TitleSearch {
+    const std::string* title;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowTitled(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<TitleSearch*>(p);
+    char text[MAX_PATH] = "";
+    GetWindowTextA(w, text, sizeof text);
+    if (*s->title != text) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
 HWND WaitForWindowTitled(const std::string& title) {
-    struct Search {
-        const std::string* title;
-        HWND found;
-    } search{&title, nullptr};
+    TitleSearch search{&title, nullptr};
     DWORD start = GetTickCount();
     do {
-        EnumWindows(
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                char text[MAX_PATH] = "";
-                GetWindowTextA(w, text, sizeof text);
-                if (*s->title != text) return TRUE;
-                s->found = w;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        EnumWindows(FindWindowTitled, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
         Sleep(100);
     } while (GetTickCount() - start < 15000);

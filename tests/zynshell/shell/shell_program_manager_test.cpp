@@ -103,31 +103,32 @@ TEST_F(ShellProgramManagerTest, TwoObjectsOnOneThreadEachHaveTheirOwnLinkObject)
     EXPECT_EQ(link->SetDescription("still alive"), S_OK);
 }
 
+struct MtaOutcome {
+    const char* keyPath;
+    bool built = false;
+    HRESULT afterwards = E_FAIL;
+};
+
+DWORD WINAPI BuildInMultithreadedApartment(void* param) {
+    auto* o = static_cast<MtaOutcome*>(param);
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
+    try {
+        ShellProgramManager pm(1, 3, o->keyPath);
+        o->built = pm.shellLink() != nullptr;
+    } catch (const ZynException&) {
+    }
+    // S_FALSE: still initialised by the call above; S_OK: it was undone.
+    o->afterwards = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (SUCCEEDED(o->afterwards)) CoUninitialize();
+    CoUninitialize();
+    return 0;
+}
+
 TEST_F(ShellProgramManagerTest, AThreadInTheMultithreadedApartmentKeepsItsComInitialisation) {
     // CoInitialize there answers RPC_E_CHANGED_MODE; pairing that with a
     // CoUninitialize would take away the thread's own initialisation.
-    struct Outcome {
-        const char* keyPath;
-        bool built = false;
-        HRESULT afterwards = E_FAIL;
-    } outcome{roots.keyPath.c_str()};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* param) -> DWORD {
-            auto* o = static_cast<Outcome*>(param);
-            if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 1;
-            try {
-                ShellProgramManager pm(1, 3, o->keyPath);
-                o->built = pm.shellLink() != nullptr;
-            } catch (const ZynException&) {
-            }
-            // S_FALSE: still initialised by the call above; S_OK: it was undone.
-            o->afterwards = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-            if (SUCCEEDED(o->afterwards)) CoUninitialize();
-            CoUninitialize();
-            return 0;
-        },
-        &outcome, 0, nullptr);
+    MtaOutcome outcome{roots.keyPath.c_str()};
+    HANDLE thread = CreateThread(nullptr, 0, BuildInMultithreadedApartment, &outcome, 0, nullptr);
     ASSERT_NE(thread, nullptr);
     ASSERT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
     CloseHandle(thread);
