@@ -10,3 +10,23 @@ TEST(Harness, RunsUnderWineWithHeadlessWindows) {
     ASSERT_NE(w, nullptr);
     DestroyWindow(w);
 }
+
+#include "stdcall_probe.h"
+
+#if defined(ZYN_HAVE_STDCALL_PROBE)
+namespace {
+int __stdcall StdcallSum(int a, int b, int c) { return a + b + c; }
+int __cdecl CdeclSum(int a, int b, int c) { return a + b + c; }
+}  // namespace
+
+// The probe tells the two conventions apart, so the export checks built on
+// it would see a callee that leaves its arguments behind.
+TEST(Harness, StdcallProbeSeesWhoCleansTheStack) {
+    auto s = zyntest::StdcallProbe(&StdcallSum, {1, 2, 3});
+    EXPECT_EQ(6u, s.value);
+    EXPECT_EQ(12u, s.popped);
+    auto c = zyntest::StdcallProbe(&CdeclSum, {1, 2, 3});
+    EXPECT_EQ(6u, c.value);
+    EXPECT_EQ(0u, c.popped);
+}
+#endif
