@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# demo.sh [BUILD_DIR]: builds everything and shows the libraries at work in a
-# Wine prefix of the demo's own (BUILD_DIR/demo-prefix), which is booted at
-# the start and stopped at the end. Runs the 64-bit build: only 64-bit Wine
-# runs on these machines.
+# demo.sh [BUILD_DIR] [i686|x86_64]: builds everything and shows the
+# libraries at work in a Wine prefix of the demo's own
+# (BUILD_DIR/demo-prefix-ARCH), which is booted at the start and stopped at
+# the end. Runs the shipped 32-bit build under 32-bit Wine unless told
+# x86_64.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build}
-prefix=$build/demo-prefix
-bin=$build/x86_64/bin
+arch=${2:-i686}
+prefix=$build/demo-prefix-$arch
+bin=$build/$arch/bin
+wine_arch=win32
+[ "$arch" = x86_64 ] && wine_arch=win64
 
 "$top/tools/build.sh" "$build"
-"$top/tools/wine-prefix.sh" start "$prefix"
+"$top/tools/wine-prefix.sh" start "$prefix" $wine_arch
 trap '"$top/tools/wine-prefix.sh" stop "$prefix" >/dev/null' EXIT
 run() { "$top/tools/wine-run.sh" "$prefix" "$@"; }
 
