@@ -70,7 +70,7 @@ void SetWindowsVersion(const char* exe, const char* version) {
 }
 
 // Runs a command line; its exit code, or ~0 when it did not end in time.
-DWORD Run(std::string commandLine) {
+DWORD RunToEnd(std::string commandLine) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -106,11 +106,11 @@ protected:
     DWORD Install(const char* winver, const char* options) {
         SetWindowsVersion(kSetup, winver);
         SetWindowsVersion("uninstall.exe", winver);
-        return Run("\"" + Here() + "\\" + kSetup + "\" /S " + options + " /D=" + kInstallDir);
+        return RunToEnd("\"" + Here() + "\\" + kSetup + "\" /S " + options + " /D=" + kInstallDir);
     }
     DWORD Uninstall() {
         const std::string dir = kInstallDir;
-        return Run("\"" + dir + "\\uninstall.exe\" /S _?=" + dir);
+        return RunToEnd("\"" + dir + "\\uninstall.exe\" /S _?=" + dir);
     }
     void ExpectShortcuts(const std::string& groupDir, const Expected (&items)[2]) {
         for (const Expected& item : items) {
