@@ -28,7 +28,7 @@ for arch in i686 x86_64; do
   [ "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tree/CMakeCache.txt")" = "$version" ] ||
     fail "$tree was configured for another version than $version"
   folder=zyn-$version-$name
-  out=$dist/$folder
+  out=$dist/.stage/$folder
   mkdir -p "$out/nsis"
 
   for f in zynshell.dll ZYNLPR.DLL zynlpr.nls lprinstall.exe lprhost.exe zynsh.exe; do
@@ -53,6 +53,7 @@ for arch in i686 x86_64; do
 
   (cd "$out" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
      xargs sha256sum > SHA256SUMS)
-  (cd "$dist" && rm -f "$folder.zip" && zip -q -r -X "$folder.zip" "$folder")
+  (cd "$dist/.stage" && zip -q -r -X "$dist/$folder.zip" "$folder")
   echo "package: $dist/$folder.zip ($(cd "$out" && find . -type f | wc -l) files)"
 done
+rm -rf "$dist/.stage"

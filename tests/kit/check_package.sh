@@ -35,9 +35,10 @@ cmp -s "$root/zynshell.dll" "$bin/zynshell.dll" || fail "zynshell.dll is not thi
 check=$top/tools/check-shipped.sh
 $check --machine "$machine" "$root/zynshell.dll" "$top/zynshell/core/zynshell.def"
 $check --machine "$machine" "$root/ZYNLPR.DLL" "$top/zynlpr/monitor/dll/zynlpr.def"
-for f in zynlpr.nls lprinstall.exe lprhost.exe zynsh.exe zynlprui.dll; do
+for f in zynlpr.nls lprinstall.exe lprhost.exe zynlprui.dll; do
   [ -f "$root/$f" ] && $check --machine "$machine" "$root/$f"
 done
+$check --machine "$machine" --beside zynshell.dll "$root/zynsh.exe"
 "$top/tools/check-import-lib.sh" --machine "$machine" "$root/zynshell.lib" "$top/zynshell/core/zynshell.def"
 case $machine in i686) nm=i686-w64-mingw32-nm ;; *) nm=x86_64-w64-mingw32-nm ;; esac
 imps=$($nm "$root/libzynshell.dll.a" | awk '$3 ~ /^__imp_/ {print $3}' | sort -u | wc -l)
