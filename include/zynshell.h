@@ -59,8 +59,12 @@ typedef struct ZynProgramFolder_* ZYNFOLDER;
 #define ZYN_ITEM_WORKDIR 0x20    /* working directory; also makes the hotkey count */
 #define ZYN_ITEM_MINIMIZE 0x40
 
-/* One program item. The layout is binary interface: 44 bytes on 32-bit
- * Windows, every field in a 32-bit slot. The strings stay the caller's. */
+/* One program item. The layout is binary interface. On 32-bit Windows it is
+ * 44 bytes, every field in a 32-bit slot. On 64-bit Windows it is 72 bytes:
+ * the strings are 8-byte pointers at offsets 8, 16, 24, 32 and 56, the
+ * integers stay 32-bit (flags 0, iconIndex 40, x 44, y 48, hotkey 64,
+ * minimize 68), with 4 bytes of padding after flags and after y. The strings
+ * stay the caller's. */
 typedef struct ZynProgramItem {
     uint32_t flags;
     const char* command;          /* always: the program or file the item starts */
@@ -75,11 +79,16 @@ typedef struct ZynProgramItem {
     int32_t minimize;             /* nonzero: start minimized */
 } ZynProgramItem;
 
-#if defined(_WIN32) && !defined(_WIN64)
+#if defined(_WIN64)
+#define ZYN_PROGRAM_ITEM_SIZE 72
+#elif defined(_WIN32)
+#define ZYN_PROGRAM_ITEM_SIZE 44
+#endif
+#if defined(ZYN_PROGRAM_ITEM_SIZE)
 #if defined(__cplusplus)
-static_assert(sizeof(ZynProgramItem) == 44, "ZynProgramItem is binary interface");
+static_assert(sizeof(ZynProgramItem) == ZYN_PROGRAM_ITEM_SIZE, "ZynProgramItem is binary interface");
 #elif defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
-_Static_assert(sizeof(ZynProgramItem) == 44, "ZynProgramItem is binary interface");
+_Static_assert(sizeof(ZynProgramItem) == ZYN_PROGRAM_ITEM_SIZE, "ZynProgramItem is binary interface");
 #endif
 #endif
 

@@ -4,6 +4,7 @@
 #                     its tests run under 32-bit Wine
 #   BUILD_DIR/x86_64  the same sources for 64-bit Windows; its tests run
 #                     under 64-bit Wine
+#   BUILD_DIR/dist    the release archives of both (tools/package.sh)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build}
@@ -16,3 +17,4 @@ for arch in i686 x86_64; do
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" -DZYN_BUILD_TESTS=ON >/dev/null
   cmake --build "$build/$arch" -j "$(nproc)"
 done
+"$top/tools/package.sh" "$build"

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# check-shipped.sh [--machine i686|x86_64] DLL [DEF_FILE [NAME...]]
+# check-shipped.sh [--machine i686|x86_64] [--beside DLL] DLL [DEF_FILE [NAME...]]
 # Checks a shipped DLL statically: a PE image of the machine (i686, the
 # default, or x86_64), importing only system DLLs, and (with a .def file) exporting exactly the names listed
-# there, undecorated. With NAMEs, the .def must list exactly those names too,
+# there, undecorated. --beside names a DLL of the release that the file may
+# import too (zynsh.exe imports zynshell.dll). With NAMEs, the .def must list exactly those names too,
 # so an export dropped from both the .def and the DLL is still caught.
 set -euo pipefail
 machine=i686
 if [ "${1:-}" = --machine ]; then machine=$2; shift 2; fi
+beside=
+if [ "${1:-}" = --beside ]; then beside=$(echo "$2" | tr '[:upper:]' '[:lower:]'); shift 2; fi
 case $machine in
   i686|i386|x86) format=pei-i386 objdump=i686-w64-mingw32-objdump ;;
   x86_64|amd64|AMD64|x64) format=pei-x86-64 objdump=x86_64-w64-mingw32-objdump ;;
@@ -24,7 +27,7 @@ $objdump -f "$dll" | grep -q "file format $format\$" || fail "not a $format imag
 system_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|ws2_32|wsock32|mpr|winspool\.drv|spoolss|msvcrt|ntdll|shlwapi|version)\.dll$'
 imports=$($objdump -p "$dll" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
 for i in $imports; do
-  [[ $i =~ $system_dlls || $i == winspool.drv ]] || fail "imports non-system DLL $i"
+  [[ $i =~ $system_dlls || $i == winspool.drv || $i == "$beside" ]] || fail "imports non-system DLL $i"
 done
 
 if [ -n "$def" ]; then

@@ -18,6 +18,9 @@ packages=(
   cmake ninja-build googletest
   lpr cups-daemon cups-client
   python3
+  # the release kit: archives, import libraries for Microsoft's linker and
+  # their check, and the NSIS example installer
+  zip unzip llvm clang lld nsis
 )
 
 missing=()

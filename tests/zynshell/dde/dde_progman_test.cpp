@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "progman_host_process.h"
+#include "shortcut_file.h"
 #include "zynshell.h"
 
 namespace {
@@ -49,32 +50,8 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-struct Shortcut {
-    std::string path, description, workingDirectory;
-    WORD hotkey = 0;
-};
-
-bool ReadShortcut(const std::string& file, Shortcut* out) {
-    zyn::ComPtr<IShellLinkA> link;
-    zyn::ComPtr<IPersistFile> persist;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, persist.put_void())))
-        return false;
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
-    if (FAILED(persist->Load(wide, STGM_READ))) return false;
-    char text[MAX_PATH] = "";
-    link->GetPath(text, sizeof text, nullptr, 0);
-    out->path = text;
-    text[0] = '\0';
-    link->GetDescription(text, sizeof text);
-    out->description = text;
-    text[0] = '\0';
-    link->GetWorkingDirectory(text, sizeof text);
-    out->workingDirectory = text;
-    link->GetHotkey(&out->hotkey);
-    return true;
-}
+using zyntest::ReadShortcut;
+using zyntest::Shortcut;
 
 bool SameText(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
