@@ -52,7 +52,7 @@ bool HoldsAStartMenuRoot(const ProgramManager& pm, const char* path) {
 }
 
 // The operations below act on the directory itself; one that was removed
-// behind the handle's back is reported (error 16) rather than answered with
+// behind the handle's back is reported (error 17) rather than answered with
 // an empty listing or a refresh of nothing.
 bool DirectoryPresent(ProgramManager& pm, const char* path) {
     if (DirectoryExists(path)) return true;
