@@ -112,6 +112,11 @@ _Static_assert(sizeof(ZynProgramItem) == ZYN_PROGRAM_ITEM_SIZE, "ZynProgramItem 
                                     * the name is taken by a directory */
 #define ZYN_ERR_NOT_DELETED 16     /* the item's shortcut exists but could not be deleted (read-only) */
 #define ZYN_ERR_NO_DIRECTORY 17    /* the folder's directory is gone, or could not be made */
+/* A folder name (the part the backend uses) or an item name has a part,
+ * between backslashes or slashes, that is "." or ".." or otherwise made of
+ * dots and blanks only ("...", ".. "): such a name could reach outside the
+ * Start menu. Refused before anything is touched. "My App..." is fine. */
+#define ZYN_ERR_DOT_NAME_PART 18
 
 /* The program manager. forceDde nonzero asks for Program Manager (DDE) on
  * every platform. Null when no backend could be set up. */
@@ -129,31 +134,36 @@ int ZYNAPI ZynPMReadInfo(ZYNPM pm, char* buffer, int bufferSize);
  * shell path may hold backslashes (nested folders). A null name is the root
  * folder of the type (shell only). */
 ZYNFOLDER ZYNAPI ZynGetFolderHandle(ZYNPM pm, const char* name, int32_t type);
-/* ZynCreateFolder(Ex): null, with error 16, when the Start-menu directory
- * could not be made (a file of that name in the way, no right to write). */
+/* ZynCreateFolder(Ex): null, with error 17, when the Start-menu directory
+ * could not be made (a file of that name in the way, no right to write).
+ * All three: null, with error 18, for a name with a part "." or ".." (or
+ * of dots and blanks only). */
 ZYNFOLDER ZYNAPI ZynCreateFolder(ZYNPM pm, const char* name, int32_t type);
 ZYNFOLDER ZYNAPI ZynCreateFolderEx(ZYNPM pm, const char* name, int32_t type,
                                    const char* iconPath, int iconIndex);
 /* Deletes the folder and everything in it; the handle is gone either way.
- * A Start-menu root, or a folder that holds one (a name such as "", "." or
- * ".."), is never deleted: the result is then 0. */
+ * A link inside it (a directory or file symbolic link, a junction) is
+ * removed as a link: what it points to is never touched. A Start-menu root
+ * (the handle of a null or "" name) is never deleted: the result is then 0. */
 int ZYNAPI ZynDeleteFolder(ZYNPM pm, ZYNFOLDER folder);
 /* On a Start-menu folder whose directory is gone, updating, showing and
- * listing fail with error 16. */
+ * listing fail with error 17. */
 int ZYNAPI ZynUpdateFolder(ZYNPM pm, ZYNFOLDER folder);
 int ZYNAPI ZynShowFolder(ZYNPM pm, ZYNFOLDER folder, int showCmd);
 /* Listings: on success read the lines with ZynPMReadInfo. */
 int ZYNAPI ZynListSubFolders(ZYNPM pm, ZYNFOLDER folder);
 int ZYNAPI ZynListFolderItems(ZYNPM pm, ZYNFOLDER folder);
-/* 0 when no shortcut was written: error 13 (no file name can be formed) or
- * 14 (the file could not be written). */
+/* 0 when no shortcut was written: error 13 (no file name can be formed),
+ * 15 (the file could not be written) or 18 (the item's name has a part "."
+ * or ".."). */
 int ZYNAPI ZynAddItem(ZYNPM pm, ZYNFOLDER folder, uint32_t flags, const char* command,
                       const char* arguments, const char* name, const char* iconPath,
                       int32_t iconIndex, int32_t x, int32_t y, const char* workingDirectory,
                       uint32_t hotkey, int32_t minimize);
 int ZYNAPI ZynAddItemEx(ZYNPM pm, ZYNFOLDER folder, const ZynProgramItem* item);
-/* 1 also when there is no such item; 0 with error 15 when its shortcut
- * exists but cannot be deleted. ZynReplaceItem deletes the same way. */
+/* 1 also when there is no such item; 0 with error 16 when its shortcut
+ * exists but cannot be deleted, 18 when the name has a part "." or "..".
+ * ZynReplaceItem deletes the same way. */
 int ZYNAPI ZynDeleteItem(ZYNPM pm, ZYNFOLDER folder, const char* itemName);
 int ZYNAPI ZynReplaceItem(ZYNPM pm, ZYNFOLDER folder, const char* itemName);
 /* Ends the handle; the folder stays. */

@@ -69,6 +69,7 @@ const char* ErrorMeaning(int code) {
     case ZYN_ERR_NOT_SAVED: return "the shortcut file could not be written";
     case ZYN_ERR_NOT_DELETED: return "the item's shortcut exists but could not be deleted";
     case ZYN_ERR_NO_DIRECTORY: return "the folder's directory is gone or could not be made";
+    case ZYN_ERR_DOT_NAME_PART: return "a name with a part \".\" or \"..\"; nothing touched";
     default: return "unknown code";
     }
 }

@@ -25,6 +25,20 @@ bool CommonRefused(const ProgramManager& pm, int32_t type) {
     return HasBits(type, kTypeCommon) && !pm.ntFlag;
 }
 
+// A name the backend would use with a part of dots only is refused before
+// anything is looked up or sent (folder_name.h).
+bool RefusedName(ProgramManager& pm, const char* name) {
+    if (!HasDotPart(name)) return false;
+    pm.lastError = kErrDotNamePart;
+    return true;
+}
+
+// An item's file name comes from its name only when the name is given; the
+// base name taken from a command has no separators.
+bool RefusedItem(ProgramManager& pm, const ProgramItem& item) {
+    return (item.flags & kItemName) && RefusedName(pm, item.name);
+}
+
 std::unique_ptr<char[]> CopyName(const char* name) {
     if (!name) return nullptr;
     size_t cb = strlen(name) + 1;
@@ -37,12 +51,12 @@ ProgramFolder* GetFolderHandleOrThrow(ProgramManager& pm, const char* name, int3
     if (CommonRefused(pm, type)) return nullptr;
     std::unique_ptr<char[]> copy = CopyName(name);
     const char* parsed = copy ? ParseFolderName(static_cast<BackendKind>(pm.backendKind), copy.get()) : nullptr;
-    if (pm.backendKind != kBackendDde) return pm.OpenFolder(parsed, type, 0);
+    if (pm.backendKind != kBackendDde) return RefusedName(pm, parsed) ? nullptr : pm.OpenFolder(parsed, type, 0);
 
     const uint32_t root = RootSelector(type);
     if (root != kRootPrograms && root != kRootStartup) return nullptr;
     if (root == kRootStartup) parsed = pm.startup;
-    if (!parsed) return nullptr;
+    if (!parsed || RefusedName(pm, parsed)) return nullptr;
     if (ProgramFolder* open = pm.openFolders.Find(parsed, type, 1)) return open;
     return pm.OpenFolder(parsed, type, 0);
 }
@@ -68,6 +82,7 @@ int ChangeFolderLink(ProgramManager& pm, ProgramFolder* folder, int32_t type, bo
     if (folder->GetName(fullName, sizeof fullName) != 0) return 0;  // too long: refused
     const char* slash = strrchr(fullName, '\\');
     const char* linkName = slash ? slash + 1 : fullName;
+    if (RefusedName(pm, linkName)) return 0;
     if (!add) return root->DeleteItem(pm, linkName);
 
     ProgramItem item{};
@@ -100,6 +115,7 @@ ProgramFolder* CreateFolderOrThrow(ProgramManager& pm, const char* name, int32_t
     }
     std::unique_ptr<char[]> copy = CopyName(name);
     const char* parsed = ParseFolderName(static_cast<BackendKind>(pm.backendKind), copy.get());
+    if (RefusedName(pm, parsed)) return nullptr;
 
     ProgramFolder* folder = GetFolderHandleOrThrow(pm, parsed, type);
     if (!folder) {
@@ -205,15 +221,21 @@ int ListFolderItems(ProgramManager* pm, ProgramFolder* folder) noexcept {
 
 int AddItem(ProgramManager* pm, ProgramFolder* folder, const ProgramItem* item) noexcept {
     if (!item) return 0;
-    return Forward(pm, folder, [=](ProgramManager& m, ProgramFolder& f) { return f.AddItem(m, *item); });
+    return Forward(pm, folder, [=](ProgramManager& m, ProgramFolder& f) {
+        return RefusedItem(m, *item) ? 0 : f.AddItem(m, *item);
+    });
 }
 
 int DeleteItem(ProgramManager* pm, ProgramFolder* folder, const char* itemName) noexcept {
-    return Forward(pm, folder, [=](ProgramManager& m, ProgramFolder& f) { return f.DeleteItem(m, itemName); });
+    return Forward(pm, folder, [=](ProgramManager& m, ProgramFolder& f) {
+        return RefusedName(m, itemName) ? 0 : f.DeleteItem(m, itemName);
+    });
 }
 
 int ReplaceItem(ProgramManager* pm, ProgramFolder* folder, const char* itemName) noexcept {
-    return Forward(pm, folder, [=](ProgramManager& m, ProgramFolder& f) { return f.ReplaceItem(m, itemName); });
+    return Forward(pm, folder, [=](ProgramManager& m, ProgramFolder& f) {
+        return RefusedName(m, itemName) ? 0 : f.ReplaceItem(m, itemName);
+    });
 }
 
 void ReleaseFolder(ProgramManager* pm, ProgramFolder* folder) noexcept {

@@ -17,4 +17,20 @@ char* ParseFolderName(BackendKind backend, char* name) {
     return slash ? slash + 1 : name;
 }
 
+bool HasDotPart(const char* name) {
+    if (!name) return false;
+    bool dots = false, other = false;  // of the current part
+    for (const char* p = name;; ++p) {
+        if (*p == '\\' || *p == '/' || *p == '\0') {
+            if (dots && !other) return true;
+            if (*p == '\0') return false;
+            dots = other = false;
+        } else if (*p == '.') {
+            dots = true;
+        } else if (*p != ' ') {
+            other = true;
+        }
+    }
+}
+
 }  // namespace zynshell

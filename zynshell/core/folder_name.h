@@ -14,4 +14,12 @@ namespace zynshell {
 //          last backslash, or all of it.
 char* ParseFolderName(BackendKind backend, char* name);
 
+// True when a part of name, split at backslashes and slashes, is "." or
+// "..", or any other part made of dots and blanks only ("...", ".. "): the
+// path rules drop a part's trailing dots and blanks, and Wine turns "..."
+// into "..", so each of these can climb above the folder's root or stand
+// for the root itself. Dots beside other characters ("My App...", "v1.2")
+// are ordinary characters.
+bool HasDotPart(const char* name);
+
 }  // namespace zynshell

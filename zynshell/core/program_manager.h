@@ -16,6 +16,7 @@
 #include <cstdint>
 
 #include "folder_registry.h"
+#include "zynshell.h"
 
 namespace zynshell {
 
@@ -27,30 +28,33 @@ class ZynException {};
 
 enum BackendKind : int32_t { kBackendDde = 0, kBackendShell = 1 };
 
-// Folder type bits.
-constexpr uint32_t kTypeRootMask = 0x000000FF;
-constexpr uint32_t kRootDesktop = 1, kRootPrograms = 2, kRootStartup = 3;
-constexpr uint32_t kTypeCommon = 0x80000000u;
-constexpr uint32_t kTypeOpen = 0x40000000u;
-constexpr uint32_t kTypeDesktopLink = 0x08000000u;
-constexpr uint32_t kTypeProgramsLink = 0x04000000u;
+// Folder type bits, as callers spell them.
+constexpr uint32_t kTypeRootMask = ZYN_FOLDER_ROOT_MASK;
+constexpr uint32_t kRootDesktop = ZYN_FOLDER_DESKTOP, kRootPrograms = ZYN_FOLDER_PROGRAMS,
+                   kRootStartup = ZYN_FOLDER_STARTUP;
+constexpr uint32_t kTypeCommon = static_cast<uint32_t>(ZYN_FOLDER_COMMON);
+constexpr uint32_t kTypeOpen = ZYN_FOLDER_OPEN;
+constexpr uint32_t kTypeDesktopLink = ZYN_FOLDER_DESKTOP_LINK;
+constexpr uint32_t kTypeProgramsLink = ZYN_FOLDER_PROGRAMS_LINK;
 
-// Error codes stored in lastError.
+// Error codes stored in lastError: the public codes of ZynPMGetLastError,
+// plus 9, which never reaches the caller.
 enum ErrorCode : int32_t {
-    kErrNoConversation = 1,
-    kErrGlobalMemory = 3,
-    kErrDdeFailed = 4,
-    kErrEmptyName = 7,
-    kErrEmptyGroupName = 8,
+    kErrNoConversation = ZYN_ERR_NO_CONVERSATION,
+    kErrGlobalMemory = ZYN_ERR_GLOBAL_MEMORY,
+    kErrDdeFailed = ZYN_ERR_DDE_FAILED,
+    kErrEmptyName = ZYN_ERR_EMPTY_NAME,
+    kErrEmptyGroupName = ZYN_ERR_EMPTY_GROUP,
     kErrNoInfo = 9,
-    kErrBufferTooSmall = 10,
-    kErrBadShowCommand = 11,
-    kErrLinkOnDde = 12,
-    kErrBadItemName = 13,  // an item whose shortcut file name or path cannot be formed
-    kErrUnsafeCommand = 14,  // a Program Manager command refused before sending (progman_command.h)
-    kErrNotSaved = 15,       // the shortcut file could not be written
-    kErrNotDeleted = 16,     // a matching shortcut exists but could not be deleted
-    kErrNoDirectory = 17,    // the folder's directory is gone or could not be made
+    kErrBufferTooSmall = ZYN_ERR_BUFFER_TOO_SMALL,
+    kErrBadShowCommand = ZYN_ERR_BAD_SHOW_COMMAND,
+    kErrLinkOnDde = ZYN_ERR_LINK_ON_DDE,
+    kErrBadItemName = ZYN_ERR_BAD_ITEM_NAME,      // an item whose shortcut file name or path cannot be formed
+    kErrUnsafeCommand = ZYN_ERR_UNSAFE_COMMAND,   // a Program Manager command refused before sending
+    kErrNotSaved = ZYN_ERR_NOT_SAVED,             // the shortcut file could not be written
+    kErrNotDeleted = ZYN_ERR_NOT_DELETED,         // a matching shortcut exists but could not be deleted
+    kErrNoDirectory = ZYN_ERR_NO_DIRECTORY,       // the folder's directory is gone or could not be made
+    kErrDotNamePart = ZYN_ERR_DOT_NAME_PART,      // a folder or item name with a part "." or ".."
 };
 
 constexpr int kInfoBufferSize = 5120;

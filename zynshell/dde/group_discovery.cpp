@@ -4,8 +4,9 @@
 //
 // Windows NT 3.x's Program Manager keeps its groups as registry keys; the
 // Program Manager interface of later systems (Windows 2000 on, and Wine)
-// keeps none there, so where the groups key itself is missing Program
-// Manager is asked for its list of groups instead.
+// keeps none there, so where the groups key is missing, or does not list
+// the group, Program Manager is asked for its list of groups: a group it
+// holds is never reported missing to a caller about to remove it.
 #include "dde/dde_program_manager.h"
 
 #include <cstring>
@@ -58,24 +59,37 @@ bool IsDirectoryPath(const char* path) {
 
 int DdeProgramManager::FolderExists(const char* name, int32_t type) {
     if (!name) return 0;
-    if (platformKind == kPlatformOther && !GroupsKeyMissing(type)) return RegistryGroupExists(name, type);
+    if (platformKind == kPlatformOther && !GroupsKeyMissing(type) && RegistryGroupExists(name, type)) return 1;
     if (platformKind == kPlatformNt4) {
         char path[kGroupPathSize];
         const char* root = IsCommon(type) ? commonPrograms : programs;
         if (!root || !zyn::BoundedFormat(path, sizeof path, "%s\\%s", root, name)) return 0;
         return IsDirectoryPath(path) ? 1 : 0;
     }
-    Request("GROUPS");  // its result is not examined: the text left in the buffer is searched
+    // Without an answer nothing is known of the group; the buffer then holds
+    // no list to search (lastError tells the caller why).
+    if (!Request("GROUPS")) return 0;
     return GroupListHolds(name) ? 1 : 0;
 }
 
-// A case-sensitive substring search over the info buffer, which need not be
-// terminated (a failed request leaves it full of blanks).
+// Whether a whole line of the group list in the info buffer (which need not
+// be terminated) is the name. Program Manager's group names compare without
+// regard to case; a name that only begins or ends another ("Acme" of "Acme
+// Tools") is a different group.
 bool DdeProgramManager::GroupListHolds(const char* name) {
     const size_t length = strnlen(infoBuffer, kInfoBufferSize);
-    const size_t n = strlen(name);
-    for (size_t at = 0; at + n <= length; ++at)
-        if (memcmp(infoBuffer + at, name, n) == 0) return true;
+    const int cchName = lstrlenA(name);
+    if (cchName == 0) return false;
+    size_t line = 0;
+    while (line < length) {
+        size_t end = line;
+        while (end < length && infoBuffer[end] != '\r' && infoBuffer[end] != '\n') ++end;
+        if (static_cast<int>(end - line) == cchName &&
+            CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, infoBuffer + line, cchName, name, cchName) ==
+                CSTR_EQUAL)
+            return true;
+        line = end + (end + 1 < length && infoBuffer[end] == '\r' && infoBuffer[end + 1] == '\n' ? 2 : 1);
+    }
     return false;
 }
 

@@ -26,6 +26,15 @@ constexpr size_t kCreatePathSize = 512;
 
 bool IsDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
 
+// Removes the link itself, never its target: a directory link with
+// RemoveDirectory, a file link with DeleteFile.
+bool RemoveLink(const char* path, DWORD attributes) {
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileA(path) != 0;
+    const bool removed = RemoveDirectoryA(path) != 0;
+    if (removed) NotifyShellOfPath(SHCNE_RMDIR, path);
+    return removed;
+}
+
 }  // namespace
 
 bool IsDirectory(const char* path) {
@@ -70,6 +79,13 @@ void CreateFolderPath(const char* path, int32_t type) {
 }
 
 bool RemoveFolderTree(const char* path) {
+    // A link is never entered: what it points to may lie anywhere, and its
+    // contents are not the folder's. It goes as a link, RemoveDirectory
+    // taking a directory link (symbolic link or junction) itself.
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return RemoveLink(path, attributes);
+
     char pattern[MAX_PATH];
     WIN32_FIND_DATAA entry;
     zyn::UniqueFind find;
@@ -82,11 +98,11 @@ bool RemoveFolderTree(const char* path) {
             // Too long to name here: it stays, and so does its directory.
             if (!zyn::BoundedFormat(entryPath, sizeof entryPath, "%s\\%s", path, entry.cFileName))
                 continue;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (!RemoveFolderTree(entryPath)) return false;
-            } else if (!DeleteFileA(entryPath)) {
-                return false;
-            }
+            const DWORD kind = entry.dwFileAttributes;
+            const bool removed = (kind & FILE_ATTRIBUTE_REPARSE_POINT) ? RemoveLink(entryPath, kind)
+                                 : (kind & FILE_ATTRIBUTE_DIRECTORY) ? RemoveFolderTree(entryPath)
+                                                                      : DeleteFileA(entryPath) != 0;
+            if (!removed) return false;
         } while (FindNextFileA(find.get(), &entry));
         find.reset();
     }

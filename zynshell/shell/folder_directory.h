@@ -24,7 +24,9 @@ void OpenFolderWindow(const char* path, int32_t type);
 void CreateFolderPath(const char* path, int32_t type);
 
 // Deletes everything below path, deepest first, then the directory itself
-// (after minimising its folder windows). Stops at the first file or
+// (after minimising its folder windows). A link (an entry, or path itself,
+// with FILE_ATTRIBUTE_REPARSE_POINT) is removed as a link and never
+// entered, so nothing outside the tree is touched. Stops at the first file or
 // directory that cannot be deleted; what was deleted before stays deleted.
 // True when the directory itself was removed.
 bool RemoveFolderTree(const char* path);

@@ -25,10 +25,11 @@ bool CanonicalPath(const char* path, char* out, DWORD cbOut) {
     return true;
 }
 
-// A handle on a root itself (ZynGetFolderHandle with no name, but also a
-// name such as "", "." or "..", or the shell part of "|Group", which is
-// empty) names the whole Desktop, Programs or StartUp directory of a user or
-// of all users, or a directory above one. Deleting it would wipe the Start
+// A handle on a root itself (ZynGetFolderHandle with no name, but also the
+// name "" or the shell part of "|Group", which is empty; names with parts
+// of dots never get this far from the exports) names the whole Desktop,
+// Programs or StartUp directory of a user or of all users, or a directory
+// above one. Deleting it would wipe the Start
 // menu or the desktop, which no caller can mean. A path that cannot be put
 // in its full form is not deleted either.
 bool HoldsAStartMenuRoot(const ProgramManager& pm, const char* path) {
@@ -52,7 +53,7 @@ bool HoldsAStartMenuRoot(const ProgramManager& pm, const char* path) {
 }
 
 // The operations below act on the directory itself; one that was removed
-// behind the handle's back is reported (error 16) rather than answered with
+// behind the handle's back is reported (error 17) rather than answered with
 // an empty listing or a refresh of nothing.
 bool DirectoryPresent(ProgramManager& pm, const char* path) {
     if (DirectoryExists(path)) return true;

@@ -20,7 +20,7 @@ public:
     // Removes the directory tree and unregisters the handle (even on failure);
     // 1 when the directory itself was removed.
     int Delete(ProgramManager& pm) override;
-    // Update, Show and the listings fail with error 16 when the directory is gone.
+    // Update, Show and the listings fail with error 17 when the directory is gone.
     // Asks the shell to refresh the directory; 1.
     int Update(ProgramManager& pm) override;
     // Opens the directory in an Explorer window; 0 with error 11 when showCmd
@@ -30,11 +30,11 @@ public:
     int ListSubFolders(ProgramManager& pm) override;
     int ListItems(ProgramManager& pm) override;
     // Writes the item's shortcut file (shortcut_item.cpp). 0 with error 13
-    // when the item's file name or path cannot be formed, 14 when the file
+    // when the item's file name or path cannot be formed, 15 when the file
     // could not be written.
     int AddItem(ProgramManager& pm, const ProgramItem& item) override;
     // Deletes <itemName>.lnk (case-insensitive); 1 also when there is none,
-    // 0 with error 15 when it is there but cannot be deleted.
+    // 0 with error 16 when it is there but cannot be deleted.
     int DeleteItem(ProgramManager& pm, const char* itemName) override;
     // DeleteItem; the caller adds the new item afterwards.
     int ReplaceItem(ProgramManager& pm, const char* itemName) override;

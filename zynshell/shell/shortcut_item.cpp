@@ -3,7 +3,7 @@
 // object. AddItem sets every property on every call, given or not, because
 // the link object still holds those of the shortcut it last loaded or saved.
 // A shortcut that was not written, or one that was found but not deleted, is
-// reported (errors 14 and 15): an installer told otherwise believes in an
+// reported (errors 15 and 16): an installer told otherwise believes in an
 // item that is not there, or leaves behind one it meant to remove.
 #include "handles.h"
 

@@ -32,6 +32,21 @@ TEST(FolderName, DdeTakesTheGroupAfterTheBarOrTheLastComponent) {
     EXPECT_EQ(Parse(kBackendDde, "Shell|Group\\Sub"), "Group\\Sub");
 }
 
+TEST(FolderName, PartsOfDotsOnlyAreFoundAtEitherSeparator) {
+    struct Case {
+        const char* name;
+        bool dotPart;
+    } const cases[] = {
+        {".", true}, {"..", true}, {"..\\..\\victim", true}, {"Apps\\..\\..\\escaped", true},
+        {"Apps/../x", true}, {"Apps\\.", true}, {"Apps\\..\\", true}, {"...", true}, {".. ", true},
+        {"a\\ .\\b", true},
+        {"My App...", false}, {"v1.2", false}, {"..a", false}, {".hidden", false}, {"a..b\\c", false},
+        {"", false}, {"Apps\\\\Tools", false}, {" ", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(zynshell::HasDotPart(c.name), c.dotPart) << c.name;
+    EXPECT_FALSE(zynshell::HasDotPart(nullptr));
+}
+
 TEST(FolderName, NullStaysNull) {
     EXPECT_EQ(zynshell::ParseFolderName(kBackendShell, nullptr), nullptr);
     EXPECT_EQ(zynshell::ParseFolderName(kBackendDde, nullptr), nullptr);

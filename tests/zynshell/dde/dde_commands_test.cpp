@@ -205,13 +205,14 @@ TEST_F(DdeCommands, CommonGroupsOnlyOnWindowsNt) {
     }
 }
 
-TEST_F(DdeCommands, GroupsAreFoundInProgramManagersListAsSubstrings) {
+TEST_F(DdeCommands, GroupsAreWholeLinesOfProgramManagersListInAnyCase) {
     // Where Program Manager keeps no groups keys (Windows 2000 under Wine) its
-    // list is asked as on Windows 95: a case-sensitive substring search.
+    // list is asked as on Windows 95: a group is a whole line of it.
     struct Case {
         const char* name;
         bool found;
-    } const cases[] = {{"Tools", true}, {"Access", true}, {"main", false}, {"Games", false}};
+    } const cases[] = {{"Tools", true}, {"main", true}, {"ACCESSORIES", true}, {"Access", false},
+                       {"ools", false}, {"Games", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         server.ClearLog();
@@ -221,6 +222,9 @@ TEST_F(DdeCommands, GroupsAreFoundInProgramManagersListAsSubstrings) {
         // Tools is held open already: found without asking.
         EXPECT_EQ(server.Log(), strcmp(c.name, "Tools") == 0 ? Lines{} : Lines{"request:GROUPS"});
     }
+    server.Script({zyntest::Answer::kNack});
+    EXPECT_EQ(ZynGetFolderHandle(pm, "Main", ZYN_FOLDER_PROGRAMS), nullptr) << "no list, nothing known";
+    EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_DDE_FAILED);
     ASSERT_EQ(ZynListSubFolders(pm, nullptr), 1);
     char line[64];
     Lines lines;
@@ -238,17 +242,61 @@ TEST_F(DdeCommands, WhereTheGroupsKeyExistsItAnswers) {
     zyn::UniqueRegKey made;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, made.put(), nullptr),
               ERROR_SUCCESS);
-    ZYNFOLDER f = ZynGetFolderHandle(pm, "ZynKeyGroup", ZYN_FOLDER_PROGRAMS);
-    EXPECT_NE(f, nullptr);
-    if (f) ZynReleaseFolder(pm, f);
-    EXPECT_EQ(ZynGetFolderHandle(pm, "Main", ZYN_FOLDER_PROGRAMS), nullptr) << "Main has no key";
-    EXPECT_TRUE(server.Log().empty()) << "no request where the registry answers";
-}
-#else
-TEST_F(DdeCommands, CreatingAGroupWhoseNameIsPartOfAnotherShowsIt) {
-    EXPECT_EQ(Create(pm, "Acc", ZYN_FOLDER_PROGRAMS), 1);
-    EXPECT_EQ(server.Executes(), Lines{"[ShowGroup(\"Acc\",1,0)]"});
+    // The key answers for its groups; a group it does not list may still be
+    // Program Manager's, which is asked.
+    const struct {
+        const char* name;
+        bool found;
+        Lines log;
+    } cases[] = {
+        {"ZynKeyGroup", true, {}},
+        {"Main", true, {"request:GROUPS"}},
+        {"Games", false, {"request:GROUPS"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        server.ClearLog();
+        ZYNFOLDER f = ZynGetFolderHandle(pm, c.name, ZYN_FOLDER_PROGRAMS);
+        EXPECT_EQ(f != nullptr, c.found);
+        if (f) ZynReleaseFolder(pm, f);
+        EXPECT_EQ(server.Log(), c.log);
+    }
 }
 #endif
+
+TEST_F(DdeCommands, CreatingAGroupWhoseNameBeginsAnotherMakesIt) {
+    EXPECT_EQ(Create(pm, "Acc", ZYN_FOLDER_PROGRAMS), 1);
+    EXPECT_EQ(server.Executes(), Lines{"[CreateGroup(\"Acc\",0)]"});
+}
+
+// Group and item names with a part of dots only: the servers of Windows 2000
+// on (and Wine's) keep groups as Start-menu directories and items as files
+// in them, so these are refused before anything is sent.
+TEST_F(DdeCommands, NamesWithDotPartsAreRefusedBeforeAnythingIsSent) {
+    const struct {
+        const char* what;
+        int (*run)(ZYNPM, ZYNFOLDER);
+    } cases[] = {
+        {"create", [](ZYNPM m, ZYNFOLDER) { return Create(m, "|..\\..\\victim", ZYN_FOLDER_PROGRAMS); }},
+        {"get", [](ZYNPM m, ZYNFOLDER) {
+             ZYNFOLDER f = ZynGetFolderHandle(m, "Shell|Tools/..", ZYN_FOLDER_PROGRAMS);
+             return f ? 1 : 0;
+         }},
+        {"create ex", [](ZYNPM m, ZYNFOLDER) {
+             ZYNFOLDER f = ZynCreateFolderEx(m, "..", ZYN_FOLDER_PROGRAMS, nullptr, 0);
+             return f ? 1 : 0;
+         }},
+        {"add item", [](ZYNPM m, ZYNFOLDER f) { return AddItem(m, f, MakeItem(ZYN_ITEM_NAME, "a.exe", "", "..\\x")); }},
+        {"delete item", [](ZYNPM m, ZYNFOLDER f) { return ZynDeleteItem(m, f, "..\\..\\x"); }},
+        {"replace item", [](ZYNPM m, ZYNFOLDER f) { return ZynReplaceItem(m, f, "a/./b"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        server.ClearLog();
+        EXPECT_EQ(c.run(pm, tools), 0);
+        EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_DOT_NAME_PART);
+        EXPECT_EQ(server.Log(), Lines{});
+    }
+}
 
 }  // namespace

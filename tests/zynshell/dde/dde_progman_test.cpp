@@ -149,4 +149,24 @@ TEST_F(WineProgman, CommandsTheServerRefusesFailWithError4) {
     EXPECT_EQ(ZynDeleteFolder(pm, group), 1);
 }
 
+// Wine's server lists "Zyn Round Trip Tools"; "Zyn Round Trip" is another
+// group, made when asked for, while a whole name matches in any case.
+TEST_F(WineProgman, AGroupNamedByTheStartOfAnothersIsMadeToo) {
+    const std::string longer = std::string(kGroup) + " Tools";
+    const std::string longerDir = ProgramsDirectory() + "\\" + longer;
+    zyn::ScopeExit removeLonger([&] { RemoveTree(longerDir); });
+    ZYNFOLDER first = ZynCreateFolder(pm, longer.c_str(), ZYN_FOLDER_PROGRAMS);
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(Exists(longerDir));
+    ZynReleaseFolder(pm, first);
+
+    ZYNFOLDER group = ZynCreateFolder(pm, kGroup, ZYN_FOLDER_PROGRAMS);
+    ASSERT_NE(group, nullptr);
+    EXPECT_TRUE(Exists(groupDir));
+    ZynReleaseFolder(pm, group);
+    ZYNFOLDER again = ZynGetFolderHandle(pm, "ZYN ROUND TRIP TOOLS", ZYN_FOLDER_PROGRAMS);
+    EXPECT_NE(again, nullptr);
+    if (again) ZynReleaseFolder(pm, again);
+}
+
 }  // namespace

@@ -162,6 +162,90 @@ TEST_F(ShellFolderTest, DeleteStopsAtAReadOnlyFileAndKeepsTheRest) {
     EXPECT_TRUE(FileExists(dir + "\\locked.lnk"));
 }
 
+// A directory link made where the tests run. Wine's CreateSymbolicLink does
+// nothing, so there the link is a real Unix symbolic link made by ln, which
+// Wine starts as a Unix process (its handle cannot be waited on: the link's
+// appearance is). Removing one takes the Unix side too: Wine's RemoveDirectory
+// looks through the link at the target.
+using UnixFileName = char*(CDECL*)(const WCHAR*);
+
+UnixFileName WineUnixFileName() {
+    return reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+}
+
+std::string UnixPath(UnixFileName convert, const std::string& path) {
+    std::wstring wide(path.begin(), path.end());
+    char* unix = convert(wide.c_str());
+    std::string result = unix ? unix : "";
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+bool RunUnixUntil(std::string command, const std::string& path, bool present) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int tries = 0; tries < 100; ++tries, Sleep(50))
+        if ((GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == present) return true;
+    return false;
+}
+
+bool MakeDirectoryLink(const std::string& link, const std::string& target) {
+    if (UnixFileName convert = WineUnixFileName())
+        return RunUnixUntil("Z:\\bin\\ln -s \"" + UnixPath(convert, target) + "\" \"" + UnixPath(convert, link) + "\"",
+                            link, true);
+    return CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2);
+}
+
+void RemoveDirectoryLink(const std::string& link) {
+    if (GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (UnixFileName convert = WineUnixFileName())
+        RunUnixUntil("Z:\\bin\\rm -f \"" + UnixPath(convert, link) + "\"", link, false);
+    else
+        RemoveDirectoryA(link.c_str());
+}
+
+// A link in the folder, or the folder itself a link, leads outside the
+// tree: deleting the folder never enters it, and what it points to stays.
+// Where the platform cannot remove a directory link (Wine 8 answers 145,
+// "not empty", from the target) the folder stays and Delete says so.
+TEST_F(ShellFolderTest, DeleteNeverEntersALinkAndKeepsWhatItPointsTo) {
+    const std::string target = roots.base + "\\Target";
+    MakeDirectory(target);
+    MakeDirectory(target + "\\Deep");
+    Touch(target + "\\keep.lnk");
+    Touch(target + "\\Deep\\keep.txt");
+    MakeDirectory(roots.programs + "\\Holder");
+    const struct {
+        const char* folder;
+        std::string link;
+    } cases[] = {
+        {"Holder", roots.programs + "\\Holder\\Link"},
+        {"Linked", roots.programs + "\\Linked"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        if (!MakeDirectoryLink(c.link, target)) GTEST_SKIP() << "no directory link can be made here";
+        ASSERT_NE(GetFileAttributesA(c.link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+        ProgramFolder* folder = Open(c.folder, 0);
+        ASSERT_NE(folder, nullptr);
+        const int deleted = folder->Delete(*pm);
+        delete folder;
+        const bool linkGone = GetFileAttributesA(c.link.c_str()) == INVALID_FILE_ATTRIBUTES;
+        const bool folderGone = !DirectoryExists(roots.programs + "\\" + c.folder);
+        RemoveDirectoryLink(c.link);
+        EXPECT_TRUE(FileExists(target + "\\keep.lnk"));
+        EXPECT_TRUE(FileExists(target + "\\Deep\\keep.txt"));
+        EXPECT_EQ(deleted == 1, linkGone);
+        EXPECT_EQ(deleted == 1, folderGone);
+    }
+}
+
 TEST_F(ShellFolderTest, DeleteMinimisesTheFoldersWindowsFoundByPathOrName) {
     struct Case {
         const char* what;

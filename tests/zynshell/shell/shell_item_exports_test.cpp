@@ -56,6 +56,8 @@ protected:
         RemoveTree(dir);
         RemoveTree(desktop + "\\" + name + ".lnk");
         RemoveTree(programs + "\\" + name + ".lnk");
+        RemoveTree(programs + "\\..\\" + name + "_out");
+        RemoveTree(programs + "\\" + name + "_out.lnk");
         if (IsNt()) RemoveTree(ShellFolder("Common Programs", HKEY_LOCAL_MACHINE) + "\\" + name);
     }
     std::vector<std::string> Listing() {
@@ -264,6 +266,75 @@ TEST_F(ShellItemExports, ShortcutsNotWrittenOrNotDeletedAreReportedWithTheirCode
     EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_NO_DIRECTORY);
     EXPECT_EQ(ZynDeleteItem(pm, folder, "Lost"), 1) << "no such item";
     EXPECT_FALSE(DirectoryExists(dir));
+}
+
+// Names with a part of dots only would reach outside the folder or the
+// Start menu: every entry point refuses them with error 18 and touches
+// nothing; dots beside other characters are ordinary.
+TEST_F(ShellItemExports, NamesWithDotPartsAreRefusedAndTouchNothing) {
+    const std::string victim = dir + "\\Victim";
+    ASSERT_TRUE(CreateDirectoryA(victim.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA((dir + "\\Sub").c_str(), nullptr));
+    ZynProgramItem kept = {};
+    kept.flags = ZYN_ITEM_NAME;
+    kept.command = "C:\\windows\\notepad.exe";
+    kept.name = "Kept";
+    ZYNFOLDER victimFolder = ZynGetFolderHandle(pm, (name + "\\Victim").c_str(), ZYN_FOLDER_PROGRAMS);
+    ASSERT_EQ(ZynAddItemEx(pm, victimFolder, &kept), 1);
+    ZynReleaseFolder(pm, victimFolder);
+
+    using FolderCall = ZYNFOLDER (*)(ZYNPM, const char*);
+    const FolderCall folderCalls[] = {
+        [](ZYNPM m, const char* n) { return ZynGetFolderHandle(m, n, ZYN_FOLDER_PROGRAMS); },
+        [](ZYNPM m, const char* n) { return ZynCreateFolder(m, n, ZYN_FOLDER_PROGRAMS); },
+        [](ZYNPM m, const char* n) { return ZynCreateFolderEx(m, n, ZYN_FOLDER_PROGRAMS, nullptr, 0); },
+    };
+    const std::string folderNames[] = {
+        name + "\\Sub\\..\\Victim", name + "/./Victim", name + "\\Victim\\..", "..\\" + name + "_out",
+        name + "\\...\\Victim", "..\\" + name + "_out|Group",
+    };
+    for (const std::string& n : folderNames) {
+        for (FolderCall call : folderCalls) {
+            SCOPED_TRACE(n);
+            ZYNFOLDER f = call(pm, n.c_str());
+            EXPECT_EQ(f, nullptr);
+            EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_DOT_NAME_PART);
+            if (f) ZynDeleteFolder(pm, f);
+        }
+    }
+    EXPECT_TRUE(FileExists(victim + "\\Kept.lnk"));
+    EXPECT_FALSE(DirectoryExists(programs + "\\..\\" + name + "_out"));
+
+    const std::string outside = "..\\" + name + "_out";
+    ZynProgramItem climbing = kept;
+    climbing.name = outside.c_str();
+    const struct {
+        const char* what;
+        int (*call)(ZYNPM, ZYNFOLDER, const ZynProgramItem*);
+    } itemCalls[] = {
+        {"AddItemEx", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem* i) { return ZynAddItemEx(m, f, i); }},
+        {"AddItem", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem* i) {
+             return ZynAddItem(m, f, i->flags, i->command, nullptr, i->name, nullptr, 0, 0, 0, nullptr, 0, 0);
+         }},
+        {"DeleteItem", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { return ZynDeleteItem(m, f, "Sub\\..\\x"); }},
+        {"ReplaceItem", [](ZYNPM m, ZYNFOLDER f, const ZynProgramItem*) { return ZynReplaceItem(m, f, ".."); }},
+    };
+    for (const auto& c : itemCalls) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.call(pm, folder, &climbing), 0);
+        EXPECT_EQ(ZynPMGetLastError(pm), ZYN_ERR_DOT_NAME_PART);
+    }
+    EXPECT_FALSE(FileExists(programs + "\\" + name + "_out.lnk"));
+
+    for (const char* ordinary : {"My App...", "v1.2"}) {
+        SCOPED_TRACE(ordinary);
+        ZYNFOLDER f = ZynCreateFolder(pm, (name + "\\" + ordinary).c_str(), ZYN_FOLDER_PROGRAMS);
+        EXPECT_NE(f, nullptr);
+        ZynProgramItem item = kept;
+        item.name = ordinary;
+        EXPECT_EQ(ZynAddItemEx(pm, folder, &item), 1);
+        if (f) ZynReleaseFolder(pm, f);
+    }
 }
 
 }  // namespace
