@@ -11,12 +11,18 @@
  * SECONDS runs from the arrival of the receive-job command to the arrival of
  * the last byte of the data file, so the clients' process start-up and
  * connection set-up are not in it, and both clients are measured by the same
- * clock. When the client closes a connection that brought a data file, one
- * more line gives the whole job, up to the end byte of its last file
- * (whichever of data and control file came last), and when it began and
- * ended on the receiver's clock (for the jobs per second of a series):
+ * clock. When a job is over (its data and control file have come, or the
+ * client closed a connection that brought a data file), one more line gives
+ * the whole job, up to the end byte of its last file (whichever of the two
+ * came last), and when it began and ended on the receiver's clock (for the
+ * jobs per second of a series):
  *
  *   done SECONDS START END
+ *
+ * The receiver closes a connection whose job has both files itself, so that
+ * the TIME_WAIT of the connection stays here and not on the client's
+ * reserved local port: a series of hundreds of jobs would otherwise use up
+ * those ports for a minute.
  * --rate reads the data at that many bytes per second (a slow
  * printer). Every wait is bounded: a connection that stays silent for 30 s is
  * dropped, and the server exits after --jobs jobs or --lifetime seconds
@@ -136,10 +142,10 @@ static void ServeConnection(int fd, double rate) {
     char line[1024];
     if (ReadLine(&c, line, sizeof line) < 1 || line[0] != 2) return;
     double start = Now(), last = 0;
-    int dataFiles = 0;
+    int dataFiles = 0, controlFiles = 0;
     if (!Ack(&c)) return;
     for (;;) {
-        if (ReadLine(&c, line, sizeof line) < 1) {
+        if ((dataFiles > 0 && controlFiles > 0) || ReadLine(&c, line, sizeof line) < 1) {
             if (dataFiles > 0) {
                 printf("done %.6f %.6f %.6f\n", last - start, start, last);
                 fflush(stdout);
@@ -157,6 +163,7 @@ static void ServeConnection(int fd, double rate) {
         if (!Discard(&c, 1, 0)) return;
         last = Now();
         if (!Ack(&c)) return;
+        controlFiles += !data;
         if (data) {
             ++dataFiles;
             double seconds = end - start;
