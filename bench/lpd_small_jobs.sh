@@ -55,7 +55,8 @@ series() {
     for _ in $(seq "$count"); do native_send "$file"; done ;;
   spooler)
     out=$(wine_run "$build/bin/lpd_spooler_bench.exe" "$address" bench "$size" "$count" 2>&1 || true)
-    case $out in *"message box"*|*"no printer"*|"") echo "lpd_small_jobs: spooler run failed: $out" >&2; exit 1 ;; esac ;;
+    case $out in *"message box"*|*"no printer"*|"") echo "lpd_small_jobs: spooler run failed: $out" >&2; exit 1 ;; esac
+    echo "$out" >"$work/spooler.out" ;;
   esac
   for _ in $(seq 100); do
     [ "$(grep -c '^done ' "$work/receiver.log")" -ge "$count" ] && break
@@ -91,3 +92,5 @@ done
 series spooler 4096 >"$work/figures"
 read -r spooler_ms spooler_rate <"$work/figures"
 echo "  4 KiB through Wine's spooler (one process printing): $spooler_ms ms, $spooler_rate jobs/s"
+echo "  as the printing process saw it:"
+sed 's/^/    /' "$work/spooler.out"

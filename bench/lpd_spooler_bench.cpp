@@ -100,13 +100,20 @@ int main(int argc, char** argv) {
 
     MessageBoxWatcher watcher;
     int printed = 0;
+    double inStart = 0, inWrite = 0, inEnd = 0;  // seconds spent in each call
     const double start = Now();
     for (; printed < jobs && watcher.Count() == 0; ++printed) {
         DOC_INFO_1W doc = {const_cast<LPWSTR>(L"bench"), nullptr, const_cast<LPWSTR>(L"RAW")};
         DWORD written = 0;
+        double t0 = Now();
         if (!StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(&doc))) break;
+        double t1 = Now();
         bool ok = WritePrinter(printer, &data[0], bytes, &written) && written == bytes;
+        double t2 = Now();
         if (!EndDocPrinter(printer) || !ok) break;
+        inStart += t1 - t0;
+        inWrite += t2 - t1;
+        inEnd += Now() - t2;
     }
     // The spooler may still hold jobs it has not sent: a bounded wait.
     for (int i = 0; i < 6000 && QueuedJobs(printer) > 0 && watcher.Count() == 0; ++i) Sleep(10);
@@ -116,6 +123,10 @@ int main(int argc, char** argv) {
     for (const SeenBox& box : watcher.Seen()) printf("message box: %s\n", box.text.c_str());
     printf("spooler: %d jobs of %lu bytes in %.3f s = %.1f jobs/s\n", printed, bytes, seconds,
            seconds > 0 ? printed / seconds : 0.0);
+    if (printed > 0) {
+        printf("  per job: StartDocPrinter %.2f ms, WritePrinter %.2f ms, EndDocPrinter %.2f ms\n",
+               inStart * 1000 / printed, inWrite * 1000 / printed, inEnd * 1000 / printed);
+    }
     RemovePrinterAndMonitor();
     return printed == jobs && watcher.Count() == 0 ? 0 : 1;
 }
