@@ -11,7 +11,19 @@
  * SECONDS runs from the arrival of the receive-job command to the arrival of
  * the last byte of the data file, so the clients' process start-up and
  * connection set-up are not in it, and both clients are measured by the same
- * clock. --rate reads the data at that many bytes per second (a slow
+ * clock. When a job is over (its data and control file have come, or the
+ * client closed a connection that brought a data file), one more line gives
+ * the whole job, up to the end byte of its last file (whichever of the two
+ * came last), and when it began and ended on the receiver's clock (for the
+ * jobs per second of a series):
+ *
+ *   done SECONDS START END
+ *
+ * The receiver closes a connection whose job has both files itself, so that
+ * the TIME_WAIT of the connection stays here and not on the client's
+ * reserved local port: a series of hundreds of jobs would otherwise use up
+ * those ports for a minute.
+ * --rate reads the data at that many bytes per second (a slow
  * printer). Every wait is bounded: a connection that stays silent for 30 s is
  * dropped, and the server exits after --jobs jobs or --lifetime seconds
  * (default 900). Built by bench/lpd_throughput.sh with the system's C
@@ -129,10 +141,17 @@ static void ServeConnection(int fd, double rate) {
     struct Conn c = {fd, {0}, 0};
     char line[1024];
     if (ReadLine(&c, line, sizeof line) < 1 || line[0] != 2) return;
-    double start = Now();
+    double start = Now(), last = 0;
+    int dataFiles = 0, controlFiles = 0;
     if (!Ack(&c)) return;
     for (;;) {
-        if (ReadLine(&c, line, sizeof line) < 1) return;
+        if ((dataFiles > 0 && controlFiles > 0) || ReadLine(&c, line, sizeof line) < 1) {
+            if (dataFiles > 0) {
+                printf("done %.6f %.6f %.6f\n", last - start, start, last);
+                fflush(stdout);
+            }
+            return;
+        }
         if (line[0] != 2 && line[0] != 3) return;
         char* rest = NULL;
         unsigned long long size = strtoull(line + 1, &rest, 10);
@@ -141,8 +160,12 @@ static void ServeConnection(int fd, double rate) {
         int data = line[0] == 3;
         if (!Discard(&c, size, data ? rate : 0)) return;
         double end = Now();
-        if (!Discard(&c, 1, 0) || !Ack(&c)) return;
+        if (!Discard(&c, 1, 0)) return;
+        last = Now();
+        if (!Ack(&c)) return;
+        controlFiles += !data;
         if (data) {
+            ++dataFiles;
             double seconds = end - start;
             printf("job %llu %.6f %.1f\n", size, seconds, seconds > 0 ? (double)size / seconds / 1e6 : 0.0);
             fflush(stdout);

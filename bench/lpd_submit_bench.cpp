@@ -1,9 +1,10 @@
-// lpd_submit_bench HOST QUEUE FILE [LABEL]
+// lpd_submit_bench HOST QUEUE FILE [LABEL [JOBS]]
 // lpd_submit_bench HOST QUEUE --memory BYTES
-// Times one LpdSubmitJob of FILE to QUEUE on HOST (an LPD server on port
-// 515) and prints the bytes, wall-clock seconds, throughput and this
-// process's processor time (user + kernel) spent in the submission. Run by
-// bench/lpd_throughput.sh beside a native client sending the same file to
+// Times LpdSubmitJob of FILE to QUEUE on HOST (an LPD server on port 515),
+// JOBS times one after another (default once), and prints the bytes,
+// wall-clock seconds, throughput and this process's processor time (user +
+// kernel) spent in the submissions. Run by bench/lpd_throughput.sh and
+// bench/lpd_small_jobs.sh beside a native client sending the same file to
 // the same server. With --memory, a job of BYTES bytes of memory goes
 // through the client's own connection and sends (LpdOpenJob, LpdSend)
 // without any file: what Wine's sockets allow the client at best. Message
@@ -103,6 +104,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* label = argc > 4 ? argv[4] : "monitor";
+    const int jobs = argc > 5 ? atoi(argv[5]) : 1;
     if (!InitMonitor()) {
         fprintf(stderr, "lpd_submit_bench: zynlpr.nls not found beside the program\n");
         return 1;
@@ -126,14 +128,15 @@ int main(int argc, char** argv) {
         fprintf(stderr, "lpd_submit_bench: can't find %s\n", argv[3]);
         return 1;
     }
-    const double bytes = static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    const double bytes =
+        jobs * static_cast<double>((static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 
     MessageBoxWatcher watcher;
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     double cpuBefore = ProcessCpu();
     QueryPerformanceCounter(&start);
-    zynlpr::LpdSubmitJob(argv[3], "bench", "ZYN_Bench");
+    for (int i = 0; i < jobs && watcher.Count() == 0; ++i) zynlpr::LpdSubmitJob(argv[3], "bench", "ZYN_Bench");
     QueryPerformanceCounter(&end);
     double cpu = ProcessCpu() - cpuBefore;
     double wall = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);

@@ -17,7 +17,6 @@ mib=${2:-256}
 runs=${3:-5}
 bench=$build/bin/lpd_submit_bench.exe
 [ -f "$bench" ] || { echo "lpd_throughput: build lpd_submit_bench first"; exit 1; }
-address=127.$(( RANDOM % 200 + 20 )).$(( RANDOM % 250 + 1 )).$(( RANDOM % 250 + 1 ))
 work=$(mktemp -d)
 receiver_pid=
 cleanup() {
@@ -26,31 +25,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cc -O2 -Wall -Wextra -o "$work/lpd_receiver" "$top/bench/lpd_receiver.c"
 cc -O2 -Wall -Wextra -o "$work/lpd_memory_sender" "$top/bench/lpd_memory_sender.c"
-
-# The CUPS lpd backend: installed, or taken from Debian's cups package once
-# (the package as a whole would pull in the print server's dependencies).
-backend=/usr/lib/cups/backend/lpd
-if [ ! -x "$backend" ]; then
-  cache=$build/bench-cups
-  backend=$cache/usr/lib/cups/backend-available/lpd
-  if [ ! -x "$backend" ]; then
-    mkdir -p "$cache"
-    (cd "$cache" && apt-get download cups >/dev/null 2>&1 && dpkg-deb -x cups_*.deb .)
-  fi
-fi
-
-receiver_start() {  # receiver_start [RATE]
-  "$work/lpd_receiver" "$address" --rate "${1:-0}" --lifetime 900 >"$work/receiver.log" 2>&1 &
-  receiver_pid=$!
-  for _ in $(seq 50); do
-    grep -q '^listening' "$work/receiver.log" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "lpd_throughput: receiver did not start"; cat "$work/receiver.log"; exit 1
-}
-receiver_stop() { kill "$receiver_pid" 2>/dev/null || true; wait "$receiver_pid" 2>/dev/null || true; receiver_pid=; }
+. "$top/bench/lpd_bench_lib.sh"
 
 # Waits for the receiver's job line number $1 and prints its MB/s.
 receiver_rate() {
@@ -75,12 +51,6 @@ if not m or "message box" in out:
 print(m.group(1), f"{ru.ru_utime + ru.ru_stime:.3f}")
 PY
 }
-
-native_send() {
-  DEVICE_URI="lpd://$address/bench" timeout 600 "$backend" 1 user title 1 "" "$1" >/dev/null 2>&1
-}
-
-median() { sort -g | awk '{v[NR]=$1} END{if (NR%2) print v[(NR+1)/2]; else print (v[NR/2]+v[NR/2+1])/2}'; }
 
 file=$work/spool.bin
 head -c $((mib << 20)) /dev/urandom >"$file"

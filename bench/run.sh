@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# bench/run.sh [BUILD_DIR] [all|lpd|ports|shortcuts|dde]
+# bench/run.sh [BUILD_DIR] [all|lpd|small-jobs|ports|shortcuts|dde]
 # Runs the benchmarks and prints their figures (nothing here passes or
-# fails on a time). BUILD_DIR is the x86_64 tree (default build/x86_64) with
-# the benchmark programs built; its Wine prefix is booted if it is not.
+# fails on a time). BUILD_DIR is a build tree (default build/x86_64; the
+# i686 tree runs under 32-bit Wine) with the benchmark programs built; its
+# Wine prefix is booted if it is not.
 #   lpd        the LPD client beside the CUPS lpd backend against a native
 #              receiver, the loopback limit, and the processor time against a
 #              slow server (bench/lpd_throughput.sh; needs root and cc)
+#   small-jobs 1, 4 and 64 KiB jobs from the LPD client beside the CUPS lpd
+#              backend, and 4 KiB jobs through Wine's spooler: time per job
+#              and jobs per second (bench/lpd_small_jobs.sh; root and cc)
 #   ports      1,000 LPR ports: ReloadPorts, EnumPorts, OpenPort
 #   shortcuts  500 items in one folder, their listing, a tree of 100
 #              folders; run twice, the second time with Wine's menu builder
@@ -20,7 +24,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$top/build/x86_64}" && pwd)
 what=${2:-all}
 prefix=$build/wineprefix
-[ -f "$prefix/system.reg" ] || "$top/tools/wine-prefix.sh" start "$prefix"
+arch=win64
+if grep -q '^CMAKE_TOOLCHAIN_FILE.*mingw-i686' "$build/CMakeCache.txt" 2>/dev/null; then arch=win32; fi
+[ -f "$prefix/system.reg" ] || "$top/tools/wine-prefix.sh" start "$prefix" "$arch"
 
 run_ports() {
   echo "== ports"
@@ -35,10 +41,10 @@ run_shortcuts() {
   # As tools/wine-run.sh (the Windows version it set above stays), with one
   # override more.
   (
-    export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-    unset DISPLAY WAYLAND_DISPLAY
-    /usr/lib/wine/wine64 "$build/bin/shortcut_bench.exe" 500 </dev/null
+    . "$top/tools/wine-env.sh"
+    zyn_wine_env "$prefix"
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+    "$WINELOADER" "$build/bin/shortcut_bench.exe" 500 </dev/null
   )
 }
 
@@ -53,16 +59,22 @@ run_dde() {
   rm -f "$out"
 }
 
+run_small_jobs() {
+  echo "== LPD small jobs"
+  bash "$top/bench/lpd_small_jobs.sh" "$build"
+}
+
 run_lpd() {
   echo "== LPD throughput"
   bash "$top/bench/lpd_throughput.sh" "$build"
 }
 
 case $what in
-  all) run_ports; echo; run_shortcuts; echo; run_dde; echo; run_lpd ;;
+  all) run_ports; echo; run_shortcuts; echo; run_dde; echo; run_lpd; echo; run_small_jobs ;;
   dde) run_dde ;;
   lpd) run_lpd ;;
+  small-jobs) run_small_jobs ;;
   ports) run_ports ;;
   shortcuts) run_shortcuts ;;
-  *) echo "usage: bench/run.sh [BUILD_DIR] [all|lpd|ports|shortcuts|dde]"; exit 2 ;;
+  *) echo "usage: bench/run.sh [BUILD_DIR] [all|lpd|small-jobs|ports|shortcuts|dde]"; exit 2 ;;
 esac

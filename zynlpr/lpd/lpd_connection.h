@@ -59,7 +59,7 @@ bool LpdStartup(LpdConnection& connection);
 
 // Connects to port 515 of `host` (dotted address or name). Returns one of
 // LpdConnectResult; on failure the message was shown and no socket is open.
-// The socket is left non-blocking.
+// The socket is left non-blocking, with TCP_NODELAY set.
 int LpdConnect(LpdConnection& connection, const char* host);
 
 // Sends count bytes; returns how many went (count on success). A failure or

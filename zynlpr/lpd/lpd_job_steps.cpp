@@ -30,6 +30,12 @@ constexpr DWORD kBlockSize = 1024 * 1024;
 // address space.
 constexpr DWORD kViewSize = 16 * 1024 * 1024;
 
+// The file's last bytes, up to this many, are read into the block rather
+// than sent from a view, so that the end byte goes in the same send as them
+// instead of as a one-byte send of its own. Small files are then read
+// whole and never mapped.
+constexpr DWORD kTailSize = 64 * 1024;
+
 // Receives what the server sent after a printable refusal byte, waiting a
 // bounded moment for it to arrive. Returns the number of bytes.
 int ReceiveRefusalText(LpdConnection& connection, char* buf, int cb) {
@@ -45,15 +51,15 @@ int ReceiveRefusalText(LpdConnection& connection, char* buf, int cb) {
     return n > 0 ? n : 0;
 }
 
-// Sends the file's bytes from *offset on out of mapped views, advancing
-// *offset. Stops early where no view can be had, leaving the rest to be
-// read into the block. False when a send failed.
-bool SendFromViews(LpdConnection& connection, HANDLE file, uint64_t size, uint64_t* offset) {
-    if (size == 0) return true;
+// Sends the file's bytes from *offset up to `end` out of mapped views,
+// advancing *offset. Stops early where no view can be had, leaving the rest
+// to be read into the block. False when a send failed.
+bool SendFromViews(LpdConnection& connection, HANDLE file, uint64_t end, uint64_t* offset) {
+    if (end == 0) return true;
     zyn::UniqueKernelHandle mapping(CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping) return true;
-    while (*offset < size) {
-        const DWORD cb = size - *offset < kViewSize ? static_cast<DWORD>(size - *offset) : kViewSize;
+    while (*offset < end) {
+        const DWORD cb = end - *offset < kViewSize ? static_cast<DWORD>(end - *offset) : kViewSize;
         zyn::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, static_cast<DWORD>(*offset >> 32),
                                                  static_cast<DWORD>(*offset), cb));
         if (!view) return true;
@@ -156,17 +162,20 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
     // place of the missing ones) so it stays in step, and then 0x01 instead
     // of the end byte, which makes it discard the file.
     uint64_t offset = 0;
-    if (!SendFromViews(connection, file.get(), size, &offset)) return kDataFileResend;
+    if (!SendFromViews(connection, file.get(), size - (size < kTailSize ? size : kTailSize), &offset))
+        return kDataFileResend;
     bool shortRead = offset > 0 && !ReadsToItsEnd(file.get(), size);
     LARGE_INTEGER next;
     next.QuadPart = static_cast<LONGLONG>(offset);
     if (offset < size && !shortRead && !SetFilePointerEx(file.get(), next, nullptr, FILE_BEGIN)) shortRead = true;
 
-    char smallBlock[512];
-    zyn::UniqueHeapBlock heapBlock(offset < size ? HeapAlloc(GetProcessHeap(), 0, kBlockSize) : nullptr);
+    // One byte more than a block, for the end byte after the last one.
+    char smallBlock[512 + 1];
+    const DWORD cbWanted = size - offset < kBlockSize ? static_cast<DWORD>(size - offset) : kBlockSize;
+    zyn::UniqueHeapBlock heapBlock(offset < size ? HeapAlloc(GetProcessHeap(), 0, cbWanted + 1) : nullptr);
     char* block = heapBlock ? static_cast<char*>(heapBlock.get()) : smallBlock;
-    const DWORD cbBlock = heapBlock ? kBlockSize : sizeof smallBlock;
-    bool zeroed = false;
+    const DWORD cbBlock = heapBlock ? cbWanted : sizeof smallBlock - 1;
+    bool zeroed = false, endSent = false;
     if (shortRead && offset < size) {
         memset(block, 0, cbBlock);
         zeroed = true;
@@ -180,8 +189,13 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
                 memset(block + got, 0, want - got);
             }
         }
-        if (LpdSend(connection, block, static_cast<int>(want)) != static_cast<int>(want))
-            return kDataFileResend;
+        int cbSend = static_cast<int>(want);
+        if (offset + want == size && !shortRead) {
+            block[want] = 0x00;
+            ++cbSend;
+            endSent = true;
+        }
+        if (LpdSend(connection, block, cbSend) != cbSend) return kDataFileResend;
         offset += want;
         if (shortRead && !zeroed) {
             memset(block, 0, cbBlock);
@@ -197,7 +211,8 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
         return kDataFileShortRead;
     }
     const char end = 0x00;
-    if (LpdSend(connection, &end, 1) == 1 && LpdReadAck(connection, true) == 0) return kDataFileAccepted;
+    if ((endSent || LpdSend(connection, &end, 1) == 1) && LpdReadAck(connection, true) == 0)
+        return kDataFileAccepted;
     return kDataFileResend;
 }
 

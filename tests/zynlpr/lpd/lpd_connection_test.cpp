@@ -65,6 +65,12 @@ TEST_F(LpdConnectionTest, ConnectsFromAReservedPortToPort515) {
     ASSERT_TRUE(server.Listening());
     EXPECT_NE(connection.localHostName[0], '\0');
     ASSERT_EQ(LpdConnect(connection, server.Address().c_str()), kLpdConnected);
+    // Small sends go at once, not after the server's delayed acknowledgement.
+    BOOL noDelay = FALSE;
+    int cb = sizeof noDelay;
+    ASSERT_EQ(getsockopt(connection.socket.get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay), &cb),
+              0);
+    EXPECT_TRUE(noDelay);
     const char command[] = "\x02q\n";
     EXPECT_EQ(LpdSend(connection, command, 3), 3);
     EXPECT_EQ(LpdReadAck(connection, true), 0);

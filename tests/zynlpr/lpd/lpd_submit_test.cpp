@@ -99,10 +99,12 @@ protected:
 }  // namespace
 
 TEST_F(LpdSubmitTest, JobGoesOnTheWireByteForByte) {
-    // Small, and over two views of the mapped file ending inside a third, so
-    // a view placed at a wrong offset shows as a shifted pattern.
-    const size_t sizes[] = {200000, 2 * 16 * 1024 * 1024 + 12345};
-    for (size_t i = 0; i < 2; ++i) {
+    // Read whole (up to 64 KiB, the end byte in the same block) and just
+    // past it (one byte from a view); over two views of the mapped file
+    // ending inside a third, so a view placed at a wrong offset shows as a
+    // shifted pattern.
+    const size_t sizes[] = {1, 65535, 65536, 65537, 200000, 2 * 16 * 1024 * 1024 + 12345};
+    for (size_t i = 0; i < sizeof sizes / sizeof sizes[0]; ++i) {
         SCOPED_TRACE(sizes[i]);
         std::string data = lpdtest::Pattern(sizes[i]);
         lpdtest::SpoolFile spool(data);
