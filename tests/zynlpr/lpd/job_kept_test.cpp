@@ -211,4 +211,19 @@ TEST_F(StandInSpoolerTest, AJobTheServerDidNotTakeStaysInErrorWithItsReasonUnder
     }
 }
 
+// The event viewer renders an entry from zynlpr.nls, the source's message
+// file: each message id must give back the monitor's text whole.
+TEST(EventMessageFile, EveryMessageIdRendersTheTextItWasGiven) {
+    ASSERT_TRUE(lpdtest::InitMonitorForTests());
+    const char* text = "The LPD server printhost could not be found (100%).";
+    for (UINT id : {MSG_OUT_OF_MEMORY, MSG_LPD_NO_ACK, MSG_LPD_UNKNOWN_HOST, MSG_LPD_8031, MSG_CANT_STORE_PORT}) {
+        char out[300] = {};
+        DWORD_PTR args[] = {reinterpret_cast<DWORD_PTR>(text)};
+        DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, g_module.messageModule,
+                                 id, 0, out, sizeof out, reinterpret_cast<va_list*>(args));
+        while (n > 0 && (out[n - 1] == '\n' || out[n - 1] == '\r')) out[--n] = '\0';
+        EXPECT_STREQ(text, out) << id << " error " << GetLastError();
+    }
+}
+
 }  // namespace
