@@ -69,6 +69,22 @@ bool LoadMessageText(UINT id, char* buf, size_t cb) {
     return LoadStringA(g_module.messageModule, id, buf, cch) > 0;
 }
 
+void SystemErrorText(DWORD code, char* buf, size_t cb) {
+    if (cb == 0) return;
+    buf[0] = '\0';
+    DWORD cch = cb > 0x7fffffff ? 0x7fffffff : static_cast<DWORD>(cb);
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                             cch, nullptr);
+    if (n >= cch) n = cch - 1;
+    buf[n] = '\0';
+    // Keep one blank at the end so the text reads on into what follows it.
+    while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ')) buf[--n] = '\0';
+    if (n > 0 && n + 1 < cb) {
+        buf[n] = ' ';
+        buf[n + 1] = '\0';
+    }
+}
+
 int ShowMessage(HWND owner, UINT style, UINT id, ...) {
     char pattern[260];
     if (!LoadMessageText(id, pattern, sizeof pattern)) zyn::BoundedCopy(pattern, kMissingText);

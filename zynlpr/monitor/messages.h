@@ -25,6 +25,10 @@ int ShowMessage(HWND owner, UINT style, UINT id, ...);
 // module lacks it.
 bool LoadMessageText(UINT id, char* buf, size_t cb);
 
+// The system's text of error `code` (FormatMessageA), without a trailing
+// line break, shortened to fit buf[cb]; empty when the system has none.
+void SystemErrorText(DWORD code, char* buf, size_t cb);
+
 // Fills the message table with ids 8000..8013 from `messageModule`. False
 // when one is missing, empty or can't be copied; the table then stays
 // incomplete and MessageText answers the fallback text for the rest.

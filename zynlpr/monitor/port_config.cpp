@@ -1,14 +1,19 @@
 // AddPort, ConfigurePort and DeletePort: the NT 4.0 spooler's entries that
 // change the monitor's ports, and the steps of storing a port that the Xcv
-// commands share with them (port_store.h).
+// commands share with them (port_config.h).
 //
 // AddPort and ConfigurePort show the port-settings dialog (owned by the
 // spooler's window) and store the accepted values in the port's key under
 // the Ports key, then tell every top-level window that the printer devices
-// changed. DeletePort removes the record and the key without a dialog.
+// changed. A value that can't be stored (the key was deleted while the
+// dialog was open, no right to write) is shown to the administrator and
+// fails the entry with the registry's error. DeletePort removes the record
+// and the key without a dialog, and only of the monitor's own ports.
 // MonitorLock is held only around the port list, never while a dialog or a
 // message box is up or a key is written; the registry is authoritative, so a
 // record that can't be made is restored by the next ReloadPorts.
+#include "port_config.h"
+
 #include <cstring>
 
 #include "bounded.h"
@@ -21,7 +26,6 @@
 #include "port_name_choice.h"
 #include "port_settings.h"
 #include "port_values.h"
-#include "port_store.h"
 #include "ports_key.h"
 #include "user_name.h"
 #include "wide_text.h"
@@ -32,16 +36,17 @@ bool PortKeyPath(const char* name, char* buf, size_t cb) {
     return zyn::BoundedFormat(buf, cb, "%s\\%s", g_module.portsKeyPath, name);
 }
 
-DWORD CreateNewPortKey(PortNameReservation* reservation, zyn::UniqueRegKey* key) {
+DWORD CreateNewPortKey(PortNameReservation* reservation) {
+    zyn::UniqueRegKey ports;
+    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, 0, KEY_CREATE_SUB_KEY, ports.put());
+    if (rc != ERROR_SUCCESS) return static_cast<DWORD>(rc);
     for (;;) {
-        char path[600];
-        if (!PortKeyPath(reservation->Name(), path, sizeof path)) return ERROR_BUFFER_OVERFLOW;
         DWORD disposition = 0;
-        LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, key->put(), &disposition);
+        zyn::UniqueRegKey key;
+        rc = RegCreateKeyExA(ports.get(), reservation->Name(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             KEY_SET_VALUE, nullptr, key.put(), &disposition);
         if (rc != ERROR_SUCCESS) return static_cast<DWORD>(rc);
         if (disposition == REG_CREATED_NEW_KEY) return ERROR_SUCCESS;
-        key->reset();
         if (!reservation->ReserveFrom(reservation->Number() + 1)) return ERROR_ALREADY_EXISTS;
     }
 }
@@ -55,6 +60,19 @@ bool ReplaceRecord(const char* name, const PortSettings& settings) {
 }
 
 namespace {
+
+// After a failed write the list is read again, so it holds what the
+// registry holds rather than what the administrator asked for.
+void ReloadFromRegistry() {
+    MonitorLockGuard lock;
+    ReloadPorts();
+}
+
+void ShowNotStored(const char* name, DWORD error) {
+    char reason[200];
+    SystemErrorText(error, reason, sizeof reason);
+    ShowMessage(nullptr, kErrorBoxStyle, MSG_CANT_STORE_PORT, name, reason, static_cast<int>(error));
+}
 
 // Returned by the workers when the entry fails without a Win32 error code
 // of its own (the failure was shown in a message box).
@@ -86,16 +104,24 @@ DWORD AddPortWork(HWND window) {
     }
     if (result != IDOK) return ERROR_CANCELLED;
 
-    zyn::UniqueRegKey key;
-    DWORD error = CreateNewPortKey(&reservation, &key);
+    DWORD error = CreateNewPortKey(&reservation);
     if (error == ERROR_ALREADY_EXISTS) return error;
     if (error != ERROR_SUCCESS) {
+        ReloadFromRegistry();
         ShowMessage(nullptr, kErrorBoxStyle, MSG_CANT_CREATE_PORT_KEY);
-        return kNoErrorCode;
+        return error;
     }
-    WritePortValues(key.get(), *settings);
-    key.reset();
-    if (!ReplaceRecord(reservation.Name(), *settings)) return kNoErrorCode;
+    error = SavePortSettings(reservation.Name(), *settings);
+    if (error == ERROR_NOT_ENOUGH_MEMORY) return kNoErrorCode;
+    if (error != ERROR_SUCCESS) {
+        // A port half written is no port: its key goes again, if it can.
+        zyn::UniqueRegKey ports;
+        if (RegOpenKeyA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, ports.put()) == ERROR_SUCCESS)
+            RegDeleteKeyA(ports.get(), reservation.Name());
+        ReloadFromRegistry();
+        ShowNotStored(reservation.Name(), error);
+        return error;
+    }
     block.reset();
     NotifyDevicesChanged();
     return ERROR_SUCCESS;
@@ -105,34 +131,44 @@ void ShowNotMonitorPort(HWND window) {
     ShowMessage(window, MB_SETFOREGROUND | MB_ICONINFORMATION, MSG_NOT_MONITOR_PORT);
 }
 
-void ConfigurePortWork(HWND window, const WCHAR* portName) {
+// ERROR_SUCCESS unless the accepted values could not be stored.
+DWORD ConfigurePortWork(HWND window, const WCHAR* portName) {
     char name[260];
     // A name cut short, or one reaching below a port key, names no port of ours.
-    if (!NarrowText(portName, name, sizeof name) || !HasPortPrefix(name) || strchr(name, '\\'))
-        return ShowNotMonitorPort(window);
+    if (!NarrowText(portName, name, sizeof name) || !HasPortPrefix(name) || strchr(name, '\\')) {
+        ShowNotMonitorPort(window);
+        return ERROR_SUCCESS;
+    }
     PortSettings* settings = AllocatePortSettings();
     if (!settings) {
         ShowMessage(nullptr, kErrorBoxStyle, MSG_OUT_OF_MEMORY);
-        return;
+        return ERROR_SUCCESS;
     }
     zyn::UniqueHeapBlock block(settings);
-    char path[600];
-    zyn::UniqueRegKey key;
-    if (!PortKeyPath(name, path, sizeof path) ||
-        RegOpenKeyA(HKEY_LOCAL_MACHINE, path, key.put()) != ERROR_SUCCESS)
-        return ShowNotMonitorPort(window);
-
-    ReadPortValues(key.get(), settings);
+    {
+        char path[600];
+        zyn::UniqueRegKey key;
+        if (!PortKeyPath(name, path, sizeof path) ||
+            RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+            ShowNotMonitorPort(window);
+            return ERROR_SUCCESS;
+        }
+        ReadPortValues(key.get(), settings);
+    }
     CurrentUserName(settings->userName, kSettingsTextSize);
     zyn::BoundedCopy(settings->portName, kSettingsTextSize, name);
     std::string hosts;
     CollectPortHosts(&hosts);
-    if (ShowPortSettingsDialog(window, IDD_CONFIGURE_PORT, settings, hosts.c_str()) != IDOK) return;
-    if (!ReplaceRecord(name, *settings)) return;
-    WritePortValues(key.get(), *settings);
-    key.reset();
+    if (ShowPortSettingsDialog(window, IDD_CONFIGURE_PORT, settings, hosts.c_str()) != IDOK) return ERROR_SUCCESS;
+    DWORD error = SavePortSettings(name, *settings);
+    if (error == ERROR_NOT_ENOUGH_MEMORY) return ERROR_SUCCESS;  // stored; the next reload lists it
+    if (error != ERROR_SUCCESS) {
+        ShowNotStored(name, error);
+        return error;
+    }
     block.reset();
     NotifyDevicesChanged();
+    return ERROR_SUCCESS;
 }
 
 DWORD DeletePortLocked(const WCHAR* portName) {
@@ -140,13 +176,16 @@ DWORD DeletePortLocked(const WCHAR* portName) {
     char name[260];
     // A name too long to narrow whole names no port; deleting a key of the
     // shortened name would hit the wrong port.
-    if (!NarrowText(portName, name, sizeof name)) return ERROR_UNKNOWN_PORT;
+    // Only the monitor's own ports: any other key under the Ports key
+    // belongs to someone else. An empty name would name the Ports key itself
+    // and a backslash a key deeper down: neither is a port key.
+    if (!NarrowText(portName, name, sizeof name) || !HasPortPrefix(name) || strchr(name, '\\'))
+        return ERROR_UNKNOWN_PORT;
     DWORD error = ERROR_SUCCESS;
     RemovePort(name, &error);
     // The key is deleted whatever the list said, so a key the list never saw
-    // goes too. An empty name would name the Ports key itself and a
-    // backslash a key deeper down: neither is a port key.
-    if (name[0] && !strchr(name, '\\')) {
+    // goes too.
+    {
         zyn::UniqueRegKey ports;
         if (RegOpenKeyA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, ports.put()) == ERROR_SUCCESS) {
             // A key that stays (it has subkeys, or no right to delete it)
@@ -161,11 +200,22 @@ DWORD DeletePortLocked(const WCHAR* portName) {
 
 }  // namespace
 
+DWORD SavePortSettings(const char* name, const PortSettings& settings) {
+    LONG rc = StorePortValues(name, settings);
+    if (rc != ERROR_SUCCESS) {
+        ReloadFromRegistry();
+        return static_cast<DWORD>(rc);
+    }
+    return ReplaceRecord(name, settings) ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
+}
+
 // AddPort: TRUE when a port was added. FALSE with ERROR_CANCELLED when the
 // administrator cancelled, ERROR_ALREADY_EXISTS when every name up to
-// ZYN_LPRPort999 is taken; FALSE without an error code when a message box
-// told the failure. The port may get a higher number than the dialog showed
-// when a key of the shown name appeared meanwhile.
+// ZYN_LPRPort999 is taken, the registry's error when the port's key could not
+// be made or its values not stored (a message box tells which); FALSE
+// without an error code when memory ran out. The port may get a higher
+// number than the dialog showed when a key of the shown name appeared
+// meanwhile.
 BOOL WINAPI LprAddPort(LPWSTR, HWND window, LPWSTR) {
     DWORD error = AddPortWork(window);
     if (error == ERROR_SUCCESS) return TRUE;
@@ -173,16 +223,22 @@ BOOL WINAPI LprAddPort(LPWSTR, HWND window, LPWSTR) {
     return FALSE;
 }
 
-// ConfigurePort: TRUE in every case; a port that is not the monitor's, or
-// whose key can't be opened, gets notice 503 instead of the dialog.
+// ConfigurePort: FALSE with the registry's error when the accepted values
+// could not be stored (a message box names the failure); TRUE otherwise. A
+// port that is not the monitor's, or whose key can't be opened, gets notice
+// 503 instead of the dialog.
 BOOL WINAPI LprConfigurePort(LPWSTR, HWND window, LPWSTR portName) {
-    ConfigurePortWork(window, portName);
-    return TRUE;
+    DWORD error = ConfigurePortWork(window, portName);
+    if (error == ERROR_SUCCESS) return TRUE;
+    SetLastError(error);
+    return FALSE;
 }
 
 // DeletePort: TRUE when the port was in the list, else FALSE with
-// ERROR_UNKNOWN_PORT; the port's key is deleted in both cases. A spooler
-// handle on the port stays valid until its ClosePort.
+// ERROR_UNKNOWN_PORT; the port's key is deleted in both cases. A name that
+// is not one of the monitor's ("ZYN_" first, no backslash) is refused with
+// ERROR_UNKNOWN_PORT and nothing is deleted. A spooler handle on the port
+// stays valid until its ClosePort.
 BOOL WINAPI LprDeletePort(LPWSTR, HWND, LPWSTR portName) {
     DWORD error = DeletePortLocked(portName);
     if (error == ERROR_SUCCESS) return TRUE;

@@ -6,21 +6,23 @@
 #include <cstring>
 
 #include "bounded.h"
+#include "handles.h"
+#include "module_state.h"
 #include "registry_text.h"
 
 namespace zynlpr {
 
 namespace {
 
-void SetText(HKEY key, const char* name, const char* text) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                   static_cast<DWORD>(strlen(text) + 1));
+LONG SetText(HKEY key, const char* name, const char* text) {
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                          static_cast<DWORD>(strlen(text) + 1));
 }
 
-void SetNumber(HKEY key, const char* name, LONG number) {
+LONG SetNumber(HKEY key, const char* name, LONG number) {
     char text[16];
     zyn::BoundedFormat(text, sizeof text, "%ld", static_cast<long>(number));
-    SetText(key, name, text);
+    return SetText(key, name, text);
 }
 
 LONG ReadNumber(HKEY key, const char* name, LONG fallback) {
@@ -54,14 +56,25 @@ void ReadPortValues(HKEY key, PortSettings* settings) {
     settings->timeOut = ReadNumber(key, "TimeOut", kDefaultTimeOut);
 }
 
-void WritePortValues(HKEY key, const PortSettings& settings) {
-    SetText(key, "HostName", settings.hostName);
-    SetText(key, "QueueName", settings.queueName);
-    SetNumber(key, "TimeOut", settings.timeOut);
-    SetNumber(key, "Seqno", settings.seqno);
-    SetText(key, "DoLpq", settings.doLpq ? "1" : "0");
-    SetText(key, "DoGrace", settings.doGrace ? "1" : "0");
-    RegFlushKey(key);
+LONG WritePortValues(HKEY key, const PortSettings& settings) {
+    LONG rc = SetText(key, "HostName", settings.hostName);
+    if (rc == ERROR_SUCCESS) rc = SetText(key, "QueueName", settings.queueName);
+    if (rc == ERROR_SUCCESS) rc = SetNumber(key, "TimeOut", settings.timeOut);
+    if (rc == ERROR_SUCCESS) rc = SetNumber(key, "Seqno", settings.seqno);
+    if (rc == ERROR_SUCCESS) rc = SetText(key, "DoLpq", settings.doLpq ? "1" : "0");
+    if (rc == ERROR_SUCCESS) rc = SetText(key, "DoGrace", settings.doGrace ? "1" : "0");
+    // A key deleted after the last write still fails here.
+    if (rc == ERROR_SUCCESS) rc = RegFlushKey(key);
+    return rc;
+}
+
+LONG StorePortValues(const char* name, const PortSettings& settings) {
+    if (!name || !name[0] || strchr(name, '\\')) return ERROR_INVALID_NAME;
+    char path[600];
+    if (!zyn::BoundedFormat(path, sizeof path, "%s\\%s", g_module.portsKeyPath, name)) return ERROR_BUFFER_OVERFLOW;
+    zyn::UniqueRegKey key;
+    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_SET_VALUE, key.put());
+    return rc == ERROR_SUCCESS ? WritePortValues(key.get(), settings) : rc;
 }
 
 }  // namespace zynlpr

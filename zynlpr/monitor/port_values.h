@@ -23,7 +23,14 @@ LONG LeadingNumber(const char* text);
 void ReadPortValues(HKEY key, PortSettings* settings);
 
 // Writes the six values, in the order above, each with its terminator
-// counted, and flushes the key. Single write results are not examined.
-void WritePortValues(HKEY key, const PortSettings& settings);
+// counted, and flushes the key. ERROR_SUCCESS, or the registry's error of the
+// first write that failed (the values after it are not tried).
+LONG WritePortValues(HKEY key, const PortSettings& settings);
+
+// Opens the key of port `name` under the Ports key for writing and writes
+// the six values into it. The key is never created: a port deleted
+// meanwhile stays deleted (ERROR_FILE_NOT_FOUND). A name that is empty or
+// reaches below a port key is refused with ERROR_INVALID_NAME.
+LONG StorePortValues(const char* name, const PortSettings& settings);
 
 }  // namespace zynlpr

@@ -18,10 +18,10 @@
 #include "bounded.h"
 #include "handles.h"
 #include "module_state.h"
+#include "port_config.h"
 #include "port_list.h"
 #include "port_name_choice.h"
 #include "port_settings.h"
-#include "port_store.h"
 #include "port_values.h"
 #include "ports_key.h"
 #include "xcv_protocol.h"
@@ -208,14 +208,13 @@ DWORD AnswerFirstFreeName(BYTE* output, DWORD outputSize, DWORD* needed) {
     return AnswerText(reservation.Name(), output, outputSize, needed);
 }
 
-// Writes the values into a key, then the record. The registry is
-// authoritative: a record that can't be made is restored by the next reload.
-DWORD StoreValues(HKEY key, const char* name, const PortSettings& settings) {
-    WritePortValues(key, settings);
-    LONG rc = RegFlushKey(key);
-    if (rc != ERROR_SUCCESS) return static_cast<DWORD>(rc);
-    ReplaceRecord(name, settings);
-    return ERROR_SUCCESS;
+// Stores through the one checked path of every change to a port's values.
+// The registry is authoritative: a record that can't be made after the
+// values were stored is restored by the next reload.
+DWORD StoreValues(const char* name, const PortSettings& settings) {
+    DWORD error = SavePortSettings(name, settings);
+    if (error == ERROR_NOT_ENOUGH_MEMORY) return ERROR_SUCCESS;
+    return error == ERROR_FILE_NOT_FOUND ? ERROR_UNKNOWN_PORT : error;
 }
 
 DWORD AddPort(const BYTE* input, DWORD inputSize, BYTE* output, DWORD outputSize, DWORD* needed) {
@@ -229,10 +228,9 @@ DWORD AddPort(const BYTE* input, DWORD inputSize, BYTE* output, DWORD outputSize
         return ERROR_INSUFFICIENT_BUFFER;
     }
     PortNameReservation reservation;
-    zyn::UniqueRegKey key;
     if (!texts.port.text[0]) {
         if (!reservation.ReserveFrom(0)) return ERROR_ALREADY_EXISTS;
-        error = CreateNewPortKey(&reservation, &key);
+        error = CreateNewPortKey(&reservation);
         if (error != ERROR_SUCCESS) return error;
         zyn::BoundedCopy(texts.port.text, reservation.Name());
     } else {
@@ -241,16 +239,17 @@ DWORD AddPort(const BYTE* input, DWORD inputSize, BYTE* output, DWORD outputSize
             RefreshPorts();
             if (FindPort(texts.port.text)) return ERROR_ALREADY_EXISTS;
         }
-        char path[600];
-        if (!PortKeyPath(texts.port.text, path, sizeof path)) return ERROR_INVALID_DATA;
+        // In the existing Ports key only, as CreateNewPortKey makes keys.
+        zyn::UniqueRegKey ports, key;
+        LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, 0, KEY_CREATE_SUB_KEY, ports.put());
         DWORD disposition = 0;
-        LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                  nullptr, key.put(), &disposition);
+        if (rc == ERROR_SUCCESS)
+            rc = RegCreateKeyExA(ports.get(), texts.port.text, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                 nullptr, key.put(), &disposition);
         if (rc != ERROR_SUCCESS) return static_cast<DWORD>(rc);
         if (disposition != REG_CREATED_NEW_KEY) return ERROR_ALREADY_EXISTS;
     }
-    error = StoreValues(key.get(), texts.port.text, SettingsOf(record, &texts));
-    key.reset();
+    error = StoreValues(texts.port.text, SettingsOf(record, &texts));
     if (error != ERROR_SUCCESS) {
         // A key left half written would list as a port of other values.
         zyn::UniqueRegKey ports;
@@ -269,10 +268,7 @@ DWORD SetPort(const BYTE* input, DWORD inputSize) {
     RecordTexts texts;
     DWORD error = RecordFromInput(input, inputSize, false, &record, &texts);
     if (error != ERROR_SUCCESS) return error;
-    zyn::UniqueRegKey key;
-    error = OpenPortKey(texts.port, KEY_ALL_ACCESS, &key);
-    if (error != ERROR_SUCCESS) return error;
-    return StoreValues(key.get(), texts.port.text, SettingsOf(record, &texts));
+    return StoreValues(texts.port.text, SettingsOf(record, &texts));
 }
 
 DWORD DeletePort(const PortName& name) {

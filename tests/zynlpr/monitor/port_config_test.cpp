@@ -214,6 +214,55 @@ TEST_F(PortConfigTest, ConfigureShowsStoredValuesByTheirRulesAndStoresLeadingDig
     }
 }
 
+// The key under the dialog is deleted while it is open (for a new port the
+// Ports key, i.e. the monitor was removed): OK stores nothing, makes no key
+// again, names the failure in a box and fails with the registry's error; the
+// list keeps what the registry holds.
+TEST_F(PortConfigTest, KeyDeletedWhileTheDialogIsOpenFailsWithTheRegistrysError) {
+    struct Case { bool add; const char* boxStart; } cases[] = {{true, "The port could not be saved"},
+                                                               {false, "The settings of port ZYN_p could not"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.add ? "AddPort" : "ConfigurePort");
+        key.DeleteAll();
+        montest::PortsKey fresh;
+        fresh.AddPort("ZYN_p", "printhost", "raw");
+        Reload();
+        g_notices = 0;
+        MessageBoxWatcher boxes(IDOK, 0, montest::IsPortDialog);
+        DialogScript script([&](PortDialog& d) {
+            if (c.add) fresh.DeleteAll(); else fresh.RemovePortKey("ZYN_p");
+            Accept(d, "alice", "newhost", "raw");
+        });
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(c.add ? Add() : Configure(L"ZYN_p"));
+        EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
+        script.Join();
+        ASSERT_EQ(1u, boxes.Count());
+        EXPECT_EQ(0u, boxes.Seen()[0].text.find(c.boxStart)) << boxes.Seen()[0].text;
+        if (!c.add) {
+            EXPECT_NE(std::string::npos, boxes.Seen()[0].text.find("(error 2)")) << boxes.Seen()[0].text;
+        }
+        HKEY k = nullptr;
+        EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (key.Path() + "\\ZYN_p").c_str(), &k));
+        if (k) RegCloseKey(k);
+        EXPECT_EQ(0, g_notices);
+        MonitorLockGuard lock;
+        EXPECT_EQ(nullptr, FirstPort());
+    }
+}
+
+TEST_F(PortConfigTest, DeleteRefusesKeysThatAreNotTheMonitorsPorts) {
+    for (const char* name : {"Other", "LPT1:", "ZYN_a\\b"}) key.AddPort(name, "h", "q");
+    Reload();
+    for (const wchar_t* name : {L"Other", L"LPT1:", L"ZYN_a\\b", L""}) {
+        SCOPED_TRACE(montest::Narrow(name));
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(LprDeletePort(nullptr, nullptr, const_cast<LPWSTR>(name)));
+        EXPECT_EQ(DWORD(ERROR_UNKNOWN_PORT), GetLastError());
+    }
+    for (const char* name : {"Other", "LPT1:", "ZYN_a\\b"}) EXPECT_EQ("h", Value(name, "HostName")) << name;
+}
+
 TEST_F(PortConfigTest, PortNotOursGetsTheNoticeWithoutADialog) {
     key.AddPort("Other", "h", "q");
     char notice[260] = {};

@@ -149,10 +149,15 @@ TEST_F(PortHandleTest, DeletePortNeverDeletesTheWrongKey) {
     RegCloseKey(k);
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (key.Path() + "\\ZYN_keep\\deeper").c_str(), &k));
     RegCloseKey(k);
-    // A key the list never saw is deleted all the same (FALSE, 1796).
+    // A port key the list never saw is deleted all the same (FALSE, 1796);
+    // a key that is no port of the monitor's is never touched.
+    key.AddPort("ZYN_unlisted");
+    EXPECT_FALSE(LprDeletePort(nullptr, nullptr, const_cast<LPWSTR>(L"ZYN_unlisted")));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (key.Path() + "\\ZYN_unlisted").c_str(), &k));
     key.AddPort("Other");
     EXPECT_FALSE(LprDeletePort(nullptr, nullptr, const_cast<LPWSTR>(L"Other")));
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (key.Path() + "\\Other").c_str(), &k));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (key.Path() + "\\Other").c_str(), &k));
+    RegCloseKey(k);
     // A listed port whose key cannot be deleted (it holds a subkey) is no
     // success: the key would bring the port back at the next EnumPorts.
     Enum();
