@@ -1,8 +1,9 @@
 // The port-settings dialog (templates 200 and 300 of the message module):
 // filling it from a PortSettings, the checks on OK, Cancel and Help.
 //
-// Runs on the thread that called AddPort or ConfigurePort, without
-// MonitorLock. The record travels with the dialog window (DWLP_USER), so
+// Runs on the thread that called AddPort or ConfigurePort (in the spooler)
+// or AddPortUI or ConfigurePortUI (in the port UI module), without
+// MonitorLock; the caller hands it the host list. The record travels with the dialog window (DWLP_USER), so
 // two dialogs open at once never mix their values. Every field is read with
 // the real size of the buffer it lands in.
 #include <cstring>
