@@ -138,6 +138,37 @@ bool InstallUiModule(const char* driver) {
     return true;
 }
 
+// The monitor's event source: on a MONITOR2 load (spoolers from Windows 2000
+// on) it writes to the Application log what an NT 4.0 load shows in message
+// boxes. Its texts come from its message module, zynlpr.nls, beside the
+// driver (a bare driver name is the spooler's: in the system folder).
+std::string EventSourceKey() {
+    return "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + g_monitor;
+}
+
+bool WriteEventSource(const char* driver) {
+    std::string file = driver;
+    size_t slash = file.find_last_of("\\/");
+    if (slash != std::string::npos) {
+        file.resize(slash + 1);
+    } else {
+        char system[MAX_PATH] = {};
+        UINT n = GetSystemDirectoryA(system, MAX_PATH);
+        file = std::string(system, n < MAX_PATH ? n : 0) + "\\";
+    }
+    file += "zynlpr.nls";
+    HKEY key = CreateKey(EventSourceKey());
+    if (!key) return false;
+    LONG rc = RegSetValueExA(key, "EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
+                             static_cast<DWORD>(file.size() + 1));
+    DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_INFORMATION_TYPE;
+    if (rc == ERROR_SUCCESS)
+        rc = RegSetValueExA(key, "TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types), sizeof types);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) fprintf(stderr, "lprinstall: can't register the event source (error %ld)\n", rc);
+    return rc == ERROR_SUCCESS;
+}
+
 int InstallMonitor(int argc, char** argv) {
     if (argc < 1) return 2;
     const char* driver = argv[0];
@@ -155,13 +186,14 @@ int InstallMonitor(int argc, char** argv) {
     std::wstring name = Wide(g_monitor), dll = Wide(driver);
     MONITOR_INFO_2W info = {&name[0], nullptr, &dll[0]};
     if (AddMonitorW(nullptr, 2, reinterpret_cast<BYTE*>(&info))) {
-        if (!WriteMonitorKey(nullptr)) return 1;
+        if (!WriteMonitorKey(nullptr) || !WriteEventSource(driver)) return 1;
         printf("installed monitor \"%s\" with driver %s through the spooler\n", g_monitor.c_str(), driver);
         return 0;
     }
     DWORD error = GetLastError();
     if (error == ERROR_PRINT_MONITOR_ALREADY_INSTALLED) {
         if (_stricmp(DriverValue().c_str(), driver) == 0) {
+            if (!WriteEventSource(driver)) return 1;
             printf("monitor \"%s\" is already installed with driver %s\n", g_monitor.c_str(), driver);
             return 0;
         }
@@ -174,7 +206,7 @@ int InstallMonitor(int argc, char** argv) {
                 g_monitor.c_str(), driver, error);
         return 1;
     }
-    if (!WriteMonitorKey(driver)) return 1;
+    if (!WriteMonitorKey(driver) || !WriteEventSource(driver)) return 1;
     printf("installed monitor \"%s\" with driver %s into the registry (no spooler answered, error %lu)\n",
            g_monitor.c_str(), driver, error);
     return 0;
@@ -257,6 +289,11 @@ int Uninstall() {
     // A module still loaded somewhere stays until the next start; not an error.
     std::string ui = SystemUiModulePath();
     if (!ui.empty() && DeleteFileA(ui.c_str())) printf("removed port UI module %s\n", ui.c_str());
+    rc = DeleteTree(HKEY_LOCAL_MACHINE, EventSourceKey());
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) {
+        fprintf(stderr, "lprinstall: can't remove the event source (error %ld)\n", rc);
+        return 1;
+    }
     printf("uninstalled monitor \"%s\" %s\n", g_monitor.c_str(), how);
     return 0;
 }

@@ -2,6 +2,13 @@
 // EndDocPort. A port holds at most one job; its bytes are spooled to a
 // temporary file, which EndDocPort hands to the LPD submission and deletes.
 //
+// A job the LPD server did not take is not lost: EndDocPort leaves it in the
+// spooler's queue, marked in error with the reason as its status text and
+// paused, so that the spooler neither deletes it nor prints it again on its
+// own; an administrator resumes or restarts it once the server is back.
+// Nothing retries by itself: a retry would hold the spooler's thread or need
+// a timer of its own, and the queue already offers both commands.
+//
 // The in-document flags are tested and set under MonitorLock, so two
 // StartDocPort calls on one port can't both start a document; a start that
 // fails clears them again and leaves the port idle. The other job fields are
@@ -16,6 +23,7 @@
 #include "bounded.h"
 #include "job_notify.h"
 #include "job_retry.h"
+#include "job_spooler.h"
 #include "lpd_submit.h"
 #include "monitor/message_ids.h"
 #include "monitor/messages.h"
@@ -25,6 +33,8 @@
 #include "monitor/wide_text.h"
 
 namespace zynlpr {
+
+JobSpoolerCalls g_jobSpooler = {OpenPrinterA, GetPrinterA, GetJobA, SetJobA, ClosePrinter};
 
 namespace {
 
@@ -118,15 +128,15 @@ void OpenJobPrinter(LprPort* port, const WCHAR* printerName) {
     char name[260];
     if (!printerName || !NarrowText(printerName, name, sizeof name)) return;
     HANDLE printer = nullptr;
-    if (!OpenPrinterA(name, &printer, nullptr)) return;
+    if (!g_jobSpooler.openPrinter(name, &printer, nullptr)) return;
     port->printer = printer;
     // Sized by the printer's answer rather than a fixed 540 bytes, so long
     // printer and port names don't lose the time-outs.
     DWORD needed = 0;
-    GetPrinterA(printer, 5, nullptr, 0, &needed);
+    g_jobSpooler.getPrinter(printer, 5, nullptr, 0, &needed);
     if (needed == 0 || needed > 65536) return;
     std::vector<BYTE> buffer(needed);
-    if (!GetPrinterA(printer, 5, buffer.data(), needed, &needed)) return;
+    if (!g_jobSpooler.getPrinter(printer, 5, buffer.data(), needed, &needed)) return;
     auto* info = reinterpret_cast<PRINTER_INFO_5A*>(buffer.data());
     port->deviceNotSelectedTimeout = info->DeviceNotSelectedTimeout;
     port->transmissionRetryTimeout = info->TransmissionRetryTimeout;
@@ -201,11 +211,31 @@ DWORD WriteSpool(LprPort* port, const BYTE* buffer, DWORD count, DWORD* written)
 }
 
 // SubmitPortJob: the LPD submission, the spool file's deletion and the
-// client window's notice.
-void SubmitPortJob(LprPort* port) {
-    LpdSubmitJob(port->spoolFileName, port->documentName ? port->documentName : "", port->name);
+// client window's notice. True when the server took the job.
+bool SubmitPortJob(LprPort* port) {
+    bool taken = LpdSubmitJob(port->spoolFileName, port->documentName ? port->documentName : "", port->name);
     DeleteFileA(port->spoolFileName);
     NotifyClientWindow(port->name);
+    return taken;
+}
+
+// Keeps the job in the queue (see the file comment). The status is set on
+// the job's own level-1 record, read first, so its name, priority and place
+// stay as they are; a job that can't be read is only paused.
+void KeepJob(LprPort* port, const char* reason) {
+    DWORD needed = 0;
+    g_jobSpooler.getJob(port->printer, port->jobId, 1, nullptr, 0, &needed);
+    if (needed >= sizeof(JOB_INFO_1A) && needed <= 65536) {
+        std::vector<BYTE> buffer(needed);
+        if (g_jobSpooler.getJob(port->printer, port->jobId, 1, buffer.data(), needed, &needed)) {
+            auto* info = reinterpret_cast<JOB_INFO_1A*>(buffer.data());
+            info->pStatus = const_cast<LPSTR>(reason);
+            info->Status |= JOB_STATUS_ERROR;
+            info->Position = JOB_POSITION_UNSPECIFIED;
+            g_jobSpooler.setJob(port->printer, port->jobId, 1, buffer.data(), 0);
+        }
+    }
+    g_jobSpooler.setJob(port->printer, port->jobId, 0, nullptr, JOB_CONTROL_PAUSE);
 }
 
 }  // namespace
@@ -227,7 +257,7 @@ BOOL WINAPI LprStartDocPort(HANDLE handle, LPWSTR printerName, DWORD jobId, DWOR
     DWORD error = StartDocument(port, printerName, jobId, level, docInfo, &outOfMemory);
     if (error == ERROR_SUCCESS) return TRUE;
     ClearDocument(port);
-    if (outOfMemory) ShowMessage(nullptr, kErrorBoxStyle, MSG_OUT_OF_MEMORY);
+    if (outOfMemory) ReportJobMessage(kErrorBoxStyle, MSG_OUT_OF_MEMORY);
     SetLastError(error);
     return FALSE;
 }
@@ -257,8 +287,10 @@ BOOL WINAPI LprReadPort(HANDLE handle, LPBYTE buffer, DWORD count, LPDWORD read)
 }
 
 // EndDocPort: closes the spool file, submits it, deletes it, tells the
-// client window, deletes the job from the spooler's queue and returns the
-// port to idle. Succeeds whatever the submission's outcome.
+// client window, and returns the port to idle. A job the server took is
+// deleted from the spooler's queue; one it did not take is kept there in
+// error (KeepJob). Succeeds whatever the submission's outcome: the job's
+// fate is told through the queue.
 BOOL WINAPI LprEndDocPort(HANDLE handle) {
     LprPort* port = PortFromHandle(handle);
     if (!port) {
@@ -268,10 +300,20 @@ BOOL WINAPI LprEndDocPort(HANDLE handle) {
     if (!(ReadPortFlags(port) & PORT_IN_DOCUMENT)) return TRUE;
     if (port->spoolFile && port->spoolFile != INVALID_HANDLE_VALUE) CloseHandle(port->spoolFile);
     port->spoolFile = INVALID_HANDLE_VALUE;
-    SubmitPortJob(port);
+    JobMessageScope messages;
+    bool taken = SubmitPortJob(port);
     if (port->printer) {
-        SetJobA(port->printer, port->jobId, 0, nullptr, JOB_CONTROL_DELETE);
-        ClosePrinter(port->printer);
+        if (taken) {
+            g_jobSpooler.setJob(port->printer, port->jobId, 0, nullptr, JOB_CONTROL_DELETE);
+        } else {
+            char reason[260];
+            if (messages.Reason()[0])
+                zyn::BoundedCopy(reason, messages.Reason());
+            else
+                LoadMessageText(MSG_LPD_NO_ACK, reason, sizeof reason);
+            KeepJob(port, reason);
+        }
+        g_jobSpooler.closePrinter(port->printer);
         port->printer = nullptr;
     }
     LocalFree(port->spoolFileName);

@@ -85,7 +85,7 @@ void ShowJobRefused(const char* refusalText) {
         zyn::BoundedFormat(detail, sizeof detail, pattern, refusalText);
         zyn::BoundedAppend(text, sizeof text, detail);
     }
-    MessageBoxA(nullptr, text, MessageText(MSG_CAPTION), kErrorBoxStyle);
+    ShowMessageText(nullptr, kErrorBoxStyle, MSG_LPD_NO_ACK, text);
 }
 
 }  // namespace

@@ -41,13 +41,14 @@ bool IsEmptyFile(const char* fileName) {
     return data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
 }
 
-// Steps after the job was opened: the passes of data file and control file.
-void SendJob(LpdConnection& connection, const char* spoolFileName, const LpdJobNames& names,
+// Steps after the job was opened: the passes of data file and control
+// file. True when the server acknowledged the control file.
+bool SendJob(LpdConnection& connection, const char* spoolFileName, const LpdJobNames& names,
              bool banner) {
     for (int pass = 0; pass < kMaxPasses && !connection.broken; ++pass) {
         int dataFile = LpdSendDataFile(connection, spoolFileName, names);
         if (dataFile == kDataFileResend) continue;
-        if (dataFile != kDataFileAccepted) return;
+        if (dataFile != kDataFileAccepted) return false;
 
         char controlFile[kLpdBufferSize];
         char command[kLpdBufferSize];
@@ -56,37 +57,39 @@ void SendJob(LpdConnection& connection, const char* spoolFileName, const LpdJobN
         if (LpdSend(connection, command, cbCommand) != cbCommand) continue;
         int ack = LpdReadAck(connection, true);
         if (ack < 0 || ack == 1) continue;
-        if (ack != 0) return;
+        if (ack != 0) return false;
 
         // The control file and its end byte go in one piece.
         LpdSend(connection, controlFile, cbControl + 1);
-        if (LpdReadAck(connection, false) != 0) ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_8031);
-        return;
+        if (LpdReadAck(connection, false) == 0) return true;
+        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_8031);
+        return false;
     }
+    return false;
 }
 
 }  // namespace
 
-void LpdSubmitJob(const char* spoolFileName, const char* documentName, const char* portName) {
+bool LpdSubmitJob(const char* spoolFileName, const char* documentName, const char* portName) {
     if (!portName) portName = "";
     LpdPortSettings settings;
     if (!ReadLpdPortSettings(portName, settings)) {
         ShowMessage(nullptr, kErrorBoxStyle, MSG_SEND_FAILED_PORT, portName);
-        return;
+        return false;
     }
     char user[260];
     GetJobUserName(user);
-    if (IsEmptyFile(spoolFileName)) return;
+    if (IsEmptyFile(spoolFileName)) return true;
 
     LpdConnection connection;
-    if (!LpdStartup(connection)) return;
+    if (!LpdStartup(connection)) return false;
     zyn::ScopeExit cleanup([&] { LpdCleanup(connection); });
-    if (LpdOpenJob(connection, settings.host, settings.queue) != 0) return;
+    if (LpdOpenJob(connection, settings.host, settings.queue) != 0) return false;
 
     LpdJobNames names;
     MakeJobNames(names, connection.localHostName, user, documentName ? documentName : "",
                  NextLpdJobNumber());
-    SendJob(connection, spoolFileName, names, settings.banner);
+    return SendJob(connection, spoolFileName, names, settings.banner);
 }
 
 }  // namespace zynlpr

@@ -24,6 +24,46 @@ constexpr UINT kTableSize = MSG_LAST_PRELOADED - MSG_FIRST_PRELOADED + 1;
 const char* g_table[kTableSize] = {};
 bool g_tableComplete = false;
 
+volatile LONG g_windowlessLoads = 0;
+
+// The thread's innermost JobMessageScope.
+DWORD ScopeSlot() {
+    static const DWORD slot = TlsAlloc();
+    return slot;
+}
+
+JobMessageScope* CurrentScope() {
+    DWORD slot = ScopeSlot();
+    return slot == TLS_OUT_OF_INDEXES ? nullptr : static_cast<JobMessageScope*>(TlsGetValue(slot));
+}
+
+void WriteEventLog(WORD type, DWORD id, const char* text) {
+    HANDLE source = RegisterEventSourceA(nullptr, kEventSource);
+    if (!source) return;
+    LPCSTR strings[1] = {text};
+    ReportEventA(source, type, 0, id, nullptr, 1, 0, strings, nullptr);
+    DeregisterEventSource(source);
+}
+
+// The one place where a job message goes out: a box, or the event log on a
+// MONITOR2 load, and an error's text to the thread's job.
+int DeliverJobText(UINT style, UINT id, const char* text) {
+    bool error = (style & MB_ICONMASK) == MB_ICONERROR;
+    if (JobMessageScope* scope = CurrentScope())
+        if (error) scope->SetReason(text);
+    if (!WindowlessLoad()) return MessageBoxA(nullptr, text, MessageText(MSG_CAPTION), style);
+    g_writeEventLog(error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, id, text);
+    return IDOK;
+}
+
+void FormatMessageV(char (&text)[260], UINT id, va_list args) {
+    char pattern[260];
+    if (!LoadMessageText(id, pattern, sizeof pattern)) zyn::BoundedCopy(pattern, kMissingText);
+    // The texts are ours, but the module is a separate file: vsnprintf with
+    // a bounded buffer keeps a longer-than-expected argument from overrunning.
+    zyn::BoundedFormatV(text, sizeof text, pattern, args);
+}
+
 char* CopyToProcessHeap(const char* text) {
     size_t cb = strlen(text) + 1;
     auto* copy = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cb));
@@ -86,16 +126,46 @@ void SystemErrorText(DWORD code, char* buf, size_t cb) {
 }
 
 int ShowMessage(HWND owner, UINT style, UINT id, ...) {
-    char pattern[260];
-    if (!LoadMessageText(id, pattern, sizeof pattern)) zyn::BoundedCopy(pattern, kMissingText);
     char text[260];
     va_list args;
     va_start(args, id);
-    // The texts are ours, but the module is a separate file: vsnprintf with
-    // a bounded buffer keeps a longer-than-expected argument from overrunning.
-    zyn::BoundedFormatV(text, sizeof text, pattern, args);
+    FormatMessageV(text, id, args);
     va_end(args);
+    return ShowMessageText(owner, style, id, text);
+}
+
+int ShowMessageText(HWND owner, UINT style, UINT id, const char* text) {
+    if (!owner && CurrentScope()) return DeliverJobText(style, id, text);
     return MessageBoxA(owner, text, MessageText(MSG_CAPTION), style);
 }
+
+void ReportJobMessage(UINT style, UINT id, ...) {
+    char text[260];
+    va_list args;
+    va_start(args, id);
+    FormatMessageV(text, id, args);
+    va_end(args);
+    DeliverJobText(style, id, text);
+}
+
+void EnterWindowlessLoad() { InterlockedIncrement(&g_windowlessLoads); }
+void LeaveWindowlessLoad() { InterlockedDecrement(&g_windowlessLoads); }
+bool WindowlessLoad() { return InterlockedCompareExchange(&g_windowlessLoads, 0, 0) > 0; }
+
+EventLogWriter g_writeEventLog = WriteEventLog;
+
+JobMessageScope::JobMessageScope() {
+    DWORD slot = ScopeSlot();
+    if (slot == TLS_OUT_OF_INDEXES) return;
+    outer_ = static_cast<JobMessageScope*>(TlsGetValue(slot));
+    TlsSetValue(slot, this);
+}
+
+JobMessageScope::~JobMessageScope() {
+    DWORD slot = ScopeSlot();
+    if (slot != TLS_OUT_OF_INDEXES && TlsGetValue(slot) == this) TlsSetValue(slot, outer_);
+}
+
+void JobMessageScope::SetReason(const char* text) { zyn::BoundedCopy(reason_, text); }
 
 }  // namespace zynlpr

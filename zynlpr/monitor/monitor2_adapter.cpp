@@ -14,13 +14,15 @@
 //
 // A monitor handle is a small record kept in a list under MonitorLock, so a
 // handle that was shut down (or never given out) is refused with
-// ERROR_INVALID_HANDLE instead of being used. When the last handle is shut
+// ERROR_INVALID_HANDLE instead of being used. While a handle is live the job
+// path shows no window (messages.h). When the last handle is shut
 // down the port list is emptied: a spooler unloads the DLL after Shutdown,
 // and records left in the list would stay on the process heap for good.
 // Records still held by an open port handle live on until its ClosePort.
 #include "monitor2_adapter.h"
 
 #include "handles.h"
+#include "messages.h"
 #include "module_start.h"
 #include "module_state.h"
 #include "monitor_entries.h"
@@ -131,6 +133,7 @@ VOID WINAPI Shutdown2(HANDLE monitor) {
     *link = m->next;
     HeapFree(GetProcessHeap(), 0, m);
     --g_liveMonitors;
+    LeaveWindowlessLoad();
     if (g_monitors) return;
     DWORD error = ERROR_SUCCESS;
     while (LprPort* port = FirstPort())
@@ -181,6 +184,7 @@ LPMONITOR2 OpenMonitor2(const MONITORINIT*, HANDLE* monitor) {
         g_monitors = m;
         ++g_liveMonitors;
     }
+    EnterWindowlessLoad();
     *monitor = m;
     return &table;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lpd_test_support.h"
+#include "message_box_watcher.h"
 #include "monitor/monitor_entries.h"
 #include "monitor/port_list.h"
 #include "scripted_lpd_server.h"
@@ -120,6 +121,54 @@ TEST(JobSpooler, EndDocPortDeletesTheSpoolerJob) {
     if (JobQueued(printer.handle, jobId))
         printf("note: job %lu still queued: Wine's SetJob ignores JOB_CONTROL_DELETE\n", jobId);
     EXPECT_TRUE(server.WaitClosed(1, 10000));
+    LprClosePort(h);
+    MonitorLockGuard lock;
+    lpdtest::DeleteTestKeys();
+    ReloadPorts();
+}
+
+// A job the server refuses: EndDocPort asks Wine's spooler to keep it (level
+// 1 status in error with the reason, then a pause). The job must still be in
+// the queue; what Wine made of the status and the pause is printed.
+TEST(JobSpooler, ARefusedJobStaysInWinesQueue) {
+    ASSERT_TRUE(lpdtest::InitMonitorForTests());
+    EnsureMonitorLock();
+    TestPrinter printer;
+    if (!printer.handle) GTEST_SKIP() << "Wine's spooler could not add a printer";
+    std::vector<BYTE> add(1024);
+    DWORD needed = 0;
+    ASSERT_TRUE(AddJobA(printer.handle, 1, add.data(), DWORD(add.size()), &needed)) << GetLastError();
+    DWORD jobId = reinterpret_cast<ADDJOB_INFO_1A*>(add.data())->JobId;
+
+    lpdtest::ScriptedLpdServer server;
+    server.Script({lpdtest::Answer::RefuseText("queue disabled")});
+    lpdtest::DeleteTestKeys();
+    lpdtest::WritePort("ZYN_SpoolerRefused", server.Address().c_str(), "raw");
+    {
+        MonitorLockGuard lock;
+        ReloadPorts();
+    }
+    HANDLE h = nullptr;
+    ASSERT_TRUE(LprOpenPort(const_cast<LPWSTR>(L"ZYN_SpoolerRefused"), &h));
+    std::wstring wideName(kPrinter, kPrinter + strlen(kPrinter));
+    DOC_INFO_1W doc = {const_cast<LPWSTR>(L"refused"), nullptr, nullptr};
+    ASSERT_TRUE(LprStartDocPort(h, &wideName[0], jobId, 1, reinterpret_cast<LPBYTE>(&doc)));
+    DWORD written = 0;
+    ASSERT_TRUE(LprWritePort(h, reinterpret_cast<LPBYTE>(const_cast<char*>("%!PS\n")), 5, &written));
+    {
+        MessageBoxWatcher boxes(IDOK);
+        ASSERT_TRUE(LprEndDocPort(h));
+        EXPECT_GE(boxes.Count(), 1u);
+    }
+    EXPECT_TRUE(JobQueued(printer.handle, jobId)) << "the refused job left the queue";
+    std::vector<BYTE> buf(4096);
+    if (GetJobA(printer.handle, jobId, 1, buf.data(), DWORD(buf.size()), &needed)) {
+        auto* info = reinterpret_cast<JOB_INFO_1A*>(buf.data());
+        printf("Wine keeps the refused job %lu: status 0x%lx (error bit %s, paused bit %s), status text \"%s\"\n",
+               jobId, info->Status, (info->Status & JOB_STATUS_ERROR) ? "set" : "not set",
+               (info->Status & JOB_STATUS_PAUSED) ? "set" : "not set", info->pStatus ? info->pStatus : "(none)");
+    }
+    SetJobA(printer.handle, jobId, 0, nullptr, JOB_CONTROL_DELETE);
     LprClosePort(h);
     MonitorLockGuard lock;
     lpdtest::DeleteTestKeys();

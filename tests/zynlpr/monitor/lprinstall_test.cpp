@@ -14,6 +14,7 @@ namespace {
 
 const std::string kMonitor = "ZynInstallTest" + std::to_string(GetCurrentProcessId());
 const std::string kMonitorKey = "System\\CurrentControlSet\\Control\\Print\\Monitors\\" + kMonitor;
+const std::string kEventSourceKey = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\" + kMonitor;
 
 // Runs lprinstall.exe (beside this program) with `args`; its exit code.
 // Without a spooler, Wine's print provider (localspl) is disabled for it,
@@ -128,6 +129,7 @@ TEST_F(LprinstallTest, MonitorAndUninstallGoThroughTheSpoolerAndFallBackToTheReg
         EXPECT_EQ(c.dll, KeyValue(kMonitorKey, "Driver"));
         EXPECT_EQ("D:\\tools", KeyValue(kMonitorKey, "LPR_Path"));
         EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(SystemUiModule().c_str())) << "port UI module";
+        EXPECT_EQ(montest::ExeDir() + "zynlpr.nls", KeyValue(kEventSourceKey, "EventMessageFile"));
         HKEY ports = nullptr;
         EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (kMonitorKey + "\\Ports").c_str(), &ports));
         RegCloseKey(ports);
@@ -140,6 +142,7 @@ TEST_F(LprinstallTest, MonitorAndUninstallGoThroughTheSpoolerAndFallBackToTheReg
         ASSERT_EQ(0u, RunLprinstall("uninstall", c.noSpooler));
         EXPECT_EQ("<no key>", KeyValue(kMonitorKey, "Driver"));
         EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(SystemUiModule().c_str()));
+        EXPECT_EQ("<no key>", KeyValue(kEventSourceKey, "EventMessageFile"));
     }
 }
 

@@ -361,6 +361,60 @@ TEST_F(RealSpooler, LprinstallAddPortMakesAPortOnlyWhenItsDialogIsAccepted) {
     }
 }
 
+// Adds the printer on `port` with Wine's PostScript driver.
+HANDLE AddTestPrinter(const std::string& port = kPortA) {
+    DRIVER_INFO_3W driver = {};
+    driver.cVersion = 3;
+    driver.pName = const_cast<LPWSTR>(L"Wine PostScript Driver");
+    driver.pDriverPath = driver.pDataFile = driver.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
+    if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES)) return nullptr;
+    std::wstring portName = Wide(port);
+    PRINTER_INFO_2W info = {};
+    info.pPrinterName = kPrinter;
+    info.pPortName = &portName[0];
+    info.pDriverName = driver.pName;
+    info.pPrintProcessor = const_cast<LPWSTR>(L"WinPrint");
+    info.pDatatype = const_cast<LPWSTR>(L"RAW");
+    return AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+}
+
+// Wine's spooler loads the monitor through InitializePrintMonitor2: a job the
+// server refuses must bring up no window. What Wine's queue then holds is
+// printed for the record (its SetJob may ignore the monitor's calls).
+TEST_F(RealSpooler, ARefusedJobShowsNoWindowAndWhatTheQueueHoldsIsRecorded) {
+    lpdtest::ScriptedLpdServer server;
+    ASSERT_TRUE(server.Listening());
+    server.Script({lpdtest::Answer::RefuseText("queue disabled")});
+    WritePortKey(kPortA, server.Address().c_str(), "raw");
+    HANDLE printer = AddTestPrinter();
+    ASSERT_NE(nullptr, printer) << GetLastError();
+    MessageBoxWatcher boxes(IDOK);
+    DOC_INFO_1W doc = {const_cast<LPWSTR>(L"refused doc"), nullptr, const_cast<LPWSTR>(L"RAW")};
+    DWORD job = StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(&doc));
+    ASSERT_NE(0u, job) << GetLastError();
+    DWORD written = 0;
+    ASSERT_TRUE(WritePrinter(printer, const_cast<char*>("refused data"), 13, &written));
+    EXPECT_TRUE(EndDocPrinter(printer)) << GetLastError();
+    EXPECT_TRUE(server.WaitClosed(1, 20000));
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Seen().at(0).text;
+
+    // What the queue holds, through a handle of its own.
+    HANDLE reader = nullptr;
+    ASSERT_TRUE(OpenPrinterW(kPrinter, &reader, nullptr));
+    DWORD needed = 0, count = 0;
+    EnumJobsW(reader, 0, 100, 1, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    if (!EnumJobsW(reader, 0, 100, 1, buffer.data(), needed, &needed, &count)) count = 0;
+    printf("Wine's queue after the refused job %lu: %lu job(s)\n", job, count);
+    for (DWORD i = 0; i < count; ++i) {
+        auto* info = reinterpret_cast<JOB_INFO_1W*>(buffer.data()) + i;
+        printf("  job %lu \"%s\": status 0x%lx, status text \"%s\"\n", info->JobId, Narrow(info->pDocument).c_str(),
+               info->Status, info->pStatus ? Narrow(info->pStatus).c_str() : "(none)");
+    }
+    ClosePrinter(reader);
+    ClosePrinter(printer);
+}
+
 TEST_F(RealSpooler, ARawJobOnAPortAddedThroughAddPortWReachesTheLpdServerByteForByte) {
     lpdtest::ScriptedLpdServer server;
     ASSERT_TRUE(server.Listening());
@@ -379,19 +433,7 @@ TEST_F(RealSpooler, ARawJobOnAPortAddedThroughAddPortWReachesTheLpdServerByteFor
     const std::map<std::string, std::string> listed = {
         {added, "ZYN LPR Monitor|\\\\" + server.Address() + "\\raw|1"}};
     ASSERT_EQ(listed, SpooledPorts(2, added));
-    DRIVER_INFO_3W driver = {};
-    driver.cVersion = 3;
-    driver.pName = const_cast<LPWSTR>(L"Wine PostScript Driver");
-    driver.pDriverPath = driver.pDataFile = driver.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
-    ASSERT_TRUE(AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES));
-    std::wstring port = Wide(added);
-    PRINTER_INFO_2W info = {};
-    info.pPrinterName = kPrinter;
-    info.pPortName = &port[0];
-    info.pDriverName = driver.pName;
-    info.pPrintProcessor = const_cast<LPWSTR>(L"WinPrint");
-    info.pDatatype = const_cast<LPWSTR>(L"RAW");
-    HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    HANDLE printer = AddTestPrinter(added);
     ASSERT_NE(nullptr, printer) << GetLastError();
     DWORD needed = 0;
     GetPrinterW(printer, 2, nullptr, 0, &needed);
