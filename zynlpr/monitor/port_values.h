@@ -24,7 +24,8 @@ void ReadPortValues(HKEY key, PortSettings* settings);
 
 // Writes the six values, in the order above, each with its terminator
 // counted, and flushes the key. ERROR_SUCCESS, or the registry's error of the
-// first write that failed (the values after it are not tried).
+// first write that failed (the values after it are not tried); the flush's
+// answer does not count.
 LONG WritePortValues(HKEY key, const PortSettings& settings);
 
 // Opens the key of port `name` under the Ports key for writing and writes
