@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <winsock2.h>
+#include <winspool.h>
 #include <utility>
 
 namespace zyn {
@@ -100,6 +101,11 @@ struct SidTraits {  // AllocateAndInitializeSid results
     static Handle empty() { return nullptr; }
     static void close(Handle h) { ::FreeSid(h); }
 };
+struct PrinterTraits {  // OpenPrinter results (printers, servers, Xcv handles)
+    using Handle = HANDLE;
+    static Handle empty() { return nullptr; }
+    static void close(Handle h) { ::ClosePrinter(h); }
+};
 
 using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
@@ -112,6 +118,7 @@ using UniqueHeapBlock = UniqueHandle<HeapBlockTraits>;
 using UniqueLocalBlock = UniqueHandle<LocalBlockTraits>;
 using UniqueSid = UniqueHandle<SidTraits>;
 using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+using UniquePrinter = UniqueHandle<PrinterTraits>;
 
 // Owns one reference of a COM interface.
 template <typename T>

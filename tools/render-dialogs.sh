@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# render-dialogs.sh [BUILD_DIR]: draws the monitor's two port dialogs, filled
-# with sample values, and saves them for the README:
-#   docs/add-port-dialog.png        AddPort (template 200)
-#   docs/configure-port-dialog.png  ConfigurePort (template 300)
+# render-dialogs.sh [BUILD_DIR]: draws the two port dialogs of the port UI
+# module (zynlprui.dll), filled with sample values, and saves them for the README:
+#   docs/add-port-dialog.png        AddPortUI (template 200)
+#   docs/configure-port-dialog.png  ConfigurePortUI (template 300)
 # Wine draws them with its X11 driver on a virtual display (Xvfb) in a prefix
-# of the script's own (BUILD_DIR/render-prefix); lprhost stands in for the
-# spooler, and xdotool types into the add-port dialog the way a person would
+# of the script's own (BUILD_DIR/render-prefix); lprinstall installs the
+# monitor into Wine's spooler, lprhost loads the UI module as a spooler does
+# and calls it (the module reads the ports through the monitor's Xcv
+# commands), and xdotool types into the add-port dialog the way a person would
 # (Tab from field to field, which also shows the tab order). Needs the 64-bit build
 # (tools/build.sh) and installs Xvfb, xdotool, xwd and netpbm from Debian's
 # packages when they are missing (as root).

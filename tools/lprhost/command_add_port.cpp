@@ -1,5 +1,6 @@
-// lprhost add-port: AddPort, which shows the monitor's add-port dialog (for
-// a person at a display; under the headless test driver nobody sees it).
+// lprhost add-port: the port UI module's AddPortUI, which shows the add-port
+// dialog here and hands the result to the monitor in Wine's spooler through
+// Xcv (the monitor must be installed there: lprinstall monitor).
 #include <cstdio>
 
 #include "lprhost_command.h"
@@ -9,19 +10,19 @@ namespace {
 
 int RunAddPort(int argc, char** argv) {
     std::string monitorName = TakeMonitorOption(&argc, argv);
-    LoadedMonitor m;
-    if (!LoadMonitor(monitorName.c_str(), &m)) return 1;
-    std::wstring monitor = Widen(m.monitorName.c_str());
+    PMONITORUI ui = LoadPortUi(monitorName.c_str());
+    if (!ui) return 1;
+    std::wstring monitor = Widen(monitorName.c_str());
     SetLastError(0);
-    if (m.table.pfnAddPort(nullptr, nullptr, &monitor[0])) {
-        printf("AddPort: ok\n");
+    if (ui->pfnAddPortUI(nullptr, nullptr, monitor.c_str(), nullptr)) {
+        printf("AddPortUI: ok\n");
         return 0;
     }
     DWORD error = GetLastError();
-    printf("AddPort: %s (error %lu)\n", error == ERROR_CANCELLED ? "cancelled" : "failed", error);
+    printf("AddPortUI: %s (error %lu)\n", error == ERROR_CANCELLED ? "cancelled" : "failed", error);
     return 1;
 }
 
-LprhostCommand command{"add-port", "add-port", "AddPort: the add-port dialog", RunAddPort};
+LprhostCommand command{"add-port", "add-port", "AddPortUI: the add-port dialog of the port UI module", RunAddPort};
 
 }  // namespace

@@ -1,6 +1,7 @@
-// lprhost configure-port PORT: ConfigurePort, which shows the monitor's
-// port-settings dialog for PORT (or its notice when PORT is not one of its
-// ports). ConfigurePort reports success in every case.
+// lprhost configure-port PORT: the port UI module's ConfigurePortUI, which
+// shows the port-settings dialog for PORT here (or its notice when PORT is
+// not one of the monitor's ports) and hands the result to the monitor in
+// Wine's spooler through Xcv.
 #include <cstdio>
 
 #include "lprhost_command.h"
@@ -14,15 +15,21 @@ int RunConfigurePort(int argc, char** argv) {
         fprintf(stderr, "usage: lprhost configure-port PORT\n");
         return 2;
     }
-    LoadedMonitor m;
-    if (!LoadMonitor(monitorName.c_str(), &m)) return 1;
+    PMONITORUI ui = LoadPortUi(monitorName.c_str());
+    if (!ui) return 1;
     std::wstring port = Widen(argv[0]);
-    BOOL ok = m.table.pfnConfigurePort(nullptr, nullptr, &port[0]);
-    printf("ConfigurePort %s: %s\n", argv[0], ok ? "ok" : "failed");
-    return ok ? 0 : 1;
+    SetLastError(0);
+    if (ui->pfnConfigurePortUI(nullptr, nullptr, port.c_str())) {
+        printf("ConfigurePortUI %s: ok\n", argv[0]);
+        return 0;
+    }
+    DWORD error = GetLastError();
+    printf("ConfigurePortUI %s: %s (error %lu)\n", argv[0], error == ERROR_CANCELLED ? "cancelled" : "failed",
+           error);
+    return 1;
 }
 
 LprhostCommand command{"configure-port", "configure-port PORT",
-                       "ConfigurePort: the port-settings dialog", RunConfigurePort};
+                       "ConfigurePortUI: the port-settings dialog of the port UI module", RunConfigurePort};
 
 }  // namespace

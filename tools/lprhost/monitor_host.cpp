@@ -29,13 +29,16 @@ std::string TakeMonitorOption(int* argc, char** argv) {
     return kDefaultMonitorName;
 }
 
-bool LoadMonitor(const char* monitorName, LoadedMonitor* monitor) {
+namespace {
+
+// The Driver value of the monitor's key; empty, after saying why, when none.
+std::string DriverOf(const char* monitorName) {
     std::string keyPath = std::string("System\\CurrentControlSet\\Control\\Print\\Monitors\\") + monitorName;
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         fprintf(stderr, "lprhost: monitor \"%s\" is not installed (no key HKLM\\%s)\n", monitorName,
                 keyPath.c_str());
-        return false;
+        return "";
     }
     char driver[MAX_PATH + 1] = {};
     DWORD cb = MAX_PATH, type = 0;
@@ -43,21 +46,30 @@ bool LoadMonitor(const char* monitorName, LoadedMonitor* monitor) {
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS || type != REG_SZ) {
         fprintf(stderr, "lprhost: monitor \"%s\" has no Driver value\n", monitorName);
-        return false;
+        return "";
     }
     driver[cb < MAX_PATH ? cb : MAX_PATH] = '\0';
+    return driver;
+}
+
+}  // namespace
+
+bool LoadMonitor(const char* monitorName, LoadedMonitor* monitor) {
+    std::string driver = DriverOf(monitorName);
+    if (driver.empty()) return false;
+    std::string keyPath = std::string("System\\CurrentControlSet\\Control\\Print\\Monitors\\") + monitorName;
     monitor->driver = driver;
     monitor->monitorName = monitorName;
-    monitor->module = LoadLibraryA(driver);
+    monitor->module = LoadLibraryA(driver.c_str());
     if (!monitor->module) {
-        fprintf(stderr, "lprhost: can't load %s (error %lu)\n", driver, GetLastError());
+        fprintf(stderr, "lprhost: can't load %s (error %lu)\n", driver.c_str(), GetLastError());
         return false;
     }
     using InitFn = BOOL(WINAPI*)(LPWSTR, LPMONITOR);
     auto init = reinterpret_cast<InitFn>(
         reinterpret_cast<void*>(GetProcAddress(monitor->module, "InitializeMonitorEx")));
     if (!init) {
-        fprintf(stderr, "lprhost: %s has no InitializeMonitorEx\n", driver);
+        fprintf(stderr, "lprhost: %s has no InitializeMonitorEx\n", driver.c_str());
         return false;
     }
     std::wstring root = Widen(keyPath.c_str());
@@ -66,4 +78,22 @@ bool LoadMonitor(const char* monitorName, LoadedMonitor* monitor) {
         return false;
     }
     return true;
+}
+
+PMONITORUI LoadPortUi(const char* monitorName) {
+    std::string driver = DriverOf(monitorName);
+    if (driver.empty()) return nullptr;
+    size_t slash = driver.rfind('\\');
+    std::string path = (slash == std::string::npos ? "" : driver.substr(0, slash + 1)) + "zynlprui.dll";
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) module = LoadLibraryA("zynlprui.dll");
+    if (!module) {
+        fprintf(stderr, "lprhost: can't load %s (error %lu)\n", path.c_str(), GetLastError());
+        return nullptr;
+    }
+    using InitFn = PMONITORUI(WINAPI*)();
+    auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(module, "InitializePrintMonitorUI")));
+    PMONITORUI table = init ? init() : nullptr;
+    if (!table) fprintf(stderr, "lprhost: %s gave no MONITORUI table (error %lu)\n", path.c_str(), GetLastError());
+    return table;
 }

@@ -23,6 +23,11 @@ struct LoadedMonitor {
 // --monitor NAME was given). Prints what failed to stderr and returns false.
 bool LoadMonitor(const char* monitorName, LoadedMonitor* monitor);
 
+// The port UI module of the monitor (zynlprui.dll beside its Driver, else by
+// its bare name, as a spooler loads it) and its MONITORUI table; it stays
+// loaded. Prints what failed to stderr and returns null.
+PMONITORUI LoadPortUi(const char* monitorName);
+
 // Wide copy of an 8-bit text (each byte one code unit; the monitor narrows
 // the same way).
 std::wstring Widen(const char* text);

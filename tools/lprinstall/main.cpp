@@ -4,8 +4,12 @@
 // `monitor` and `uninstall` go through the spooler (AddMonitorW level 2,
 // DeleteMonitorW), which loads the monitor and checks it; when no spooler
 // answers they write or delete the monitor's registry key directly, as the
-// spooler would have. `port` writes a port directly; `add-port` asks the
-// spooler (AddPortW), which shows the monitor's dialog. `list` asks the
+// spooler would have. `monitor` also copies the port UI module
+// (zynlprui.dll, beside DRIVER_PATH) into the system directory: the spooler
+// loads it by its bare name in the process that manages ports, and only the
+// system directory is on every such process's search path; `uninstall`
+// removes that copy. `port` writes a port directly; `add-port` asks the
+// spooler (AddPortW), which shows the port UI module's dialog. `list` asks the
 // spooler (EnumMonitorsW, EnumPortsW level 2) for the monitor and its ports.
 //
 //   lprinstall monitor DRIVER_PATH [--lpr-path DIR] [--monitor NAME]
@@ -109,6 +113,31 @@ bool WriteMonitorKey(const char* driver) {
     return ok;
 }
 
+constexpr char kUiModule[] = "zynlprui.dll";
+
+std::string SystemUiModulePath() {
+    char dir[MAX_PATH] = {};
+    UINT n = GetSystemDirectoryA(dir, sizeof dir);
+    if (n == 0 || n >= sizeof dir) return "";
+    return std::string(dir) + "\\" + kUiModule;
+}
+
+// Copies the UI module from the folder of `driver` into the system
+// directory. A driver named without a folder is taken to lie there already.
+bool InstallUiModule(const char* driver) {
+    const char* slash = strrchr(driver, '\\');
+    std::string target = SystemUiModulePath();
+    if (!slash) return true;
+    std::string source = std::string(driver, slash + 1 - driver) + kUiModule;
+    if (target.empty() || !CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+        fprintf(stderr, "lprinstall: can't copy %s to %s (error %lu)\n", source.c_str(), target.c_str(),
+                GetLastError());
+        return false;
+    }
+    printf("installed port UI module %s\n", target.c_str());
+    return true;
+}
+
 // The monitor's event source: on a MONITOR2 load (spoolers from Windows 2000
 // on) it writes to the Application log what an NT 4.0 load shows in message
 // boxes. Its texts come from its message module, zynlpr.nls, beside the
@@ -143,6 +172,8 @@ bool WriteEventSource(const char* driver) {
 int InstallMonitor(int argc, char** argv) {
     if (argc < 1) return 2;
     const char* driver = argv[0];
+    // Before the monitor: a spooler may be asked to add a port right after.
+    if (!InstallUiModule(driver)) return 1;
     // The monitor reads LPR_Path when it loads, and AddMonitor loads it: the
     // value goes in first (the spooler accepts a monitor key without Driver).
     if (const char* lprPath = Option(argc, argv, "--lpr-path", nullptr)) {
@@ -255,6 +286,9 @@ int Uninstall() {
         fprintf(stderr, "lprinstall: can't remove the monitor key (error %ld)\n", rc);
         return 1;
     }
+    // A module still loaded somewhere stays until the next start; not an error.
+    std::string ui = SystemUiModulePath();
+    if (!ui.empty() && DeleteFileA(ui.c_str())) printf("removed port UI module %s\n", ui.c_str());
     rc = DeleteTree(HKEY_LOCAL_MACHINE, EventSourceKey());
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) {
         fprintf(stderr, "lprinstall: can't remove the event source (error %ld)\n", rc);

@@ -41,6 +41,7 @@
 #define MSG_LPD_ERROR_8030         8030  // %d: error code
 #define MSG_LPD_8031               8031
 #define MSG_CANT_STORE_PORT        8032  // %s: port name, %s: the system's text of the error, %d: error code
+#define MSG_LAYOUT_MISMATCH        8033  // %d, %d: the UI module's and the monitor's Xcv layout
 #define MSG_MONITOR_NAME           8125  // monitor name reported for every port
 #define MSG_DEFAULT_DESCRIPTION    8126  // description of a port without host and queue
 

@@ -1,11 +1,16 @@
 // MONITOR2 entries over the NT 4.0 entries of monitor_entries.h.
 //
-// The second interface differs from the first only in the monitor handle
-// that the port-management entries take first, in OpenPortEx/AddPortEx and
-// the Xcv entries (not offered, as in the first table; the spooler manages
-// ports through EnumPorts, AddPort, ConfigurePort and DeletePort), and in
-// Shutdown. So the entries that take a port handle are the NT 4.0 entries
-// themselves, and the others check the monitor handle and forward.
+// The second interface differs from the first in the monitor handle that
+// the entries without a port handle take first, in Shutdown, and in how
+// ports are managed: AddPort, ConfigurePort and DeletePort are left empty
+// (their dialogs would come up inside the spooler, where nobody may see
+// them), and the port UI module manages ports through the Xcv entries
+// (xcv_commands.h). So the entries that take a port handle are the NT 4.0
+// entries themselves, and the others check the monitor handle and forward.
+//
+// An Xcv handle records the access the spooler granted when it was opened;
+// it lives in its own list under MonitorLock and is refused, like a monitor
+// handle, once closed.
 //
 // A monitor handle is a small record kept in a list under MonitorLock, so a
 // handle that was shut down (or never given out) is refused with
@@ -22,6 +27,7 @@
 #include "module_state.h"
 #include "monitor_entries.h"
 #include "port_list.h"
+#include "xcv_commands.h"
 
 namespace zynlpr {
 
@@ -58,19 +64,62 @@ BOOL WINAPI OpenPort2(HANDLE monitor, LPWSTR portName, PHANDLE handle) {
     return LprOpenPort(portName, handle);
 }
 
-BOOL WINAPI AddPort2(HANDLE monitor, LPWSTR serverName, HWND window, LPWSTR monitorName) {
+struct LprXcv {
+    LprXcv* next;
+    ACCESS_MASK granted;
+};
+
+LprXcv* g_xcvs = nullptr;  // guarded by MonitorLock
+LONG g_liveXcvs = 0;
+
+// The object named after ",XcvMonitor " or ",XcvPort " is not needed: every
+// command names what it works on.
+BOOL WINAPI XcvOpenPort2(HANDLE monitor, LPCWSTR, ACCESS_MASK granted, PHANDLE xcv) {
     if (!IsLiveMonitor(monitor)) return RefuseHandle();
-    return LprAddPort(serverName, window, monitorName);
+    if (!xcv) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    auto* x = static_cast<LprXcv*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(LprXcv)));
+    if (!x) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    x->granted = granted;
+    MonitorLockGuard lock;
+    x->next = g_xcvs;
+    g_xcvs = x;
+    ++g_liveXcvs;
+    *xcv = x;
+    return TRUE;
 }
 
-BOOL WINAPI ConfigurePort2(HANDLE monitor, LPWSTR serverName, HWND window, LPWSTR portName) {
-    if (!IsLiveMonitor(monitor)) return RefuseHandle();
-    return LprConfigurePort(serverName, window, portName);
+DWORD WINAPI XcvDataPort2(HANDLE xcv, LPCWSTR command, PBYTE input, DWORD inputSize, PBYTE output,
+                          DWORD outputSize, PDWORD needed) {
+    ACCESS_MASK granted = 0;
+    {
+        MonitorLockGuard lock;
+        LprXcv* x = g_xcvs;
+        while (x && x != xcv) x = x->next;
+        if (!x) return ERROR_INVALID_HANDLE;
+        granted = x->granted;
+    }
+    return RunXcvCommand(granted, command, input, inputSize, output, outputSize, needed);
 }
 
-BOOL WINAPI DeletePort2(HANDLE monitor, LPWSTR serverName, HWND window, LPWSTR portName) {
-    if (!IsLiveMonitor(monitor)) return RefuseHandle();
-    return LprDeletePort(serverName, window, portName);
+BOOL WINAPI XcvClosePort2(HANDLE xcv) {
+    LprXcv* x = nullptr;
+    {
+        MonitorLockGuard lock;
+        LprXcv** link = &g_xcvs;
+        while (*link && *link != xcv) link = &(*link)->next;
+        if (!*link) return RefuseHandle();
+        x = *link;
+        *link = x->next;
+        --g_liveXcvs;
+    }
+    HeapFree(GetProcessHeap(), 0, x);
+    return TRUE;
 }
 
 // Frees the handle; the last one takes the port list with it. A handle that
@@ -105,11 +154,11 @@ MONITOR2 MakeTable() {
     table.pfnReadPort = LprReadPort;
     table.pfnEndDocPort = LprEndDocPort;
     table.pfnClosePort = LprClosePort;
-    table.pfnAddPort = AddPort2;
-    table.pfnConfigurePort = ConfigurePort2;
-    table.pfnDeletePort = DeletePort2;
     table.pfnGetPrinterDataFromPort = LprGetPrinterDataFromPort;
     table.pfnSetPortTimeOuts = LprSetPortTimeOuts;
+    table.pfnXcvOpenPort = XcvOpenPort2;
+    table.pfnXcvDataPort = XcvDataPort2;
+    table.pfnXcvClosePort = XcvClosePort2;
     table.pfnShutdown = Shutdown2;
     return table;
 }
@@ -141,5 +190,7 @@ LPMONITOR2 OpenMonitor2(const MONITORINIT*, HANDLE* monitor) {
 }
 
 LONG LiveMonitorHandles() { return g_liveMonitors; }
+
+LONG LiveXcvHandles() { return g_liveXcvs; }
 
 }  // namespace zynlpr

@@ -9,14 +9,17 @@
 namespace zynlpr {
 
 // Does the same load work as InitializeMonitorEx (port list from the
-// registry, network probe) and returns the MONITOR2 table, whose entries
-// adapt to the NT 4.0 entries; `*monitor` receives a new monitor handle,
+// registry, network probe) and returns the MONITOR2 table: the NT 4.0
+// entries but AddPort, ConfigurePort and DeletePort, which are null, and the
+// Xcv entries, which carry port management (xcv_protocol.h); `*monitor` receives a new monitor handle,
 // valid until the table's Shutdown entry. `init` is not used: the monitor
 // keeps to its own registry key. Null with ERROR_INVALID_PARAMETER for a
 // null `monitor`, ERROR_NOT_ENOUGH_MEMORY when no handle can be made.
 LPMONITOR2 OpenMonitor2(const MONITORINIT* init, HANDLE* monitor);
 
-// Monitor handles not yet shut down; for leak checks in tests.
+// Monitor handles not yet shut down, Xcv handles not yet closed; for leak
+// checks in tests.
 LONG LiveMonitorHandles();
+LONG LiveXcvHandles();
 
 }  // namespace zynlpr

@@ -1,5 +1,6 @@
-// AddPort, ConfigurePort and DeletePort: the spooler's entries that change
-// the monitor's ports.
+// AddPort, ConfigurePort and DeletePort: the NT 4.0 spooler's entries that
+// change the monitor's ports, and the steps of storing a port that the Xcv
+// commands share with them (port_config.h).
 //
 // AddPort and ConfigurePort show the port-settings dialog (owned by the
 // spooler's window) and store the accepted values in the port's key under
@@ -31,33 +32,10 @@
 
 namespace zynlpr {
 
-namespace {
-
-// Returned by the workers when the entry fails without a Win32 error code
-// of its own (the failure was shown in a message box).
-constexpr DWORD kNoErrorCode = 0xFFFFFFFF;
-
-// Each window gets at most this long to take the notice, so a window that
-// has stopped answering can't hold up the spooler.
-constexpr UINT kBroadcastTimeoutMs = 2000;
-
-// Sent wide: every window receives the text in its own character set, and
-// Wine garbles the text of an ANSI broadcast of this message.
-void NotifyDevicesChanged() {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(L"Devices"),
-                        SMTO_NORMAL | SMTO_ABORTIFHUNG, kBroadcastTimeoutMs, &result);
-}
-
 bool PortKeyPath(const char* name, char* buf, size_t cb) {
     return zyn::BoundedFormat(buf, cb, "%s\\%s", g_module.portsKeyPath, name);
 }
 
-// Creates the key of the reserved name in the existing Ports key: a Ports
-// key deleted while the dialog was open (the monitor was removed) is not
-// made again. A port key of that name that already exists (another program
-// wrote it while the dialog was open, or the list has not seen it yet) is
-// never written: the next free number is taken.
 DWORD CreateNewPortKey(PortNameReservation* reservation) {
     zyn::UniqueRegKey ports;
     LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, 0, KEY_CREATE_SUB_KEY, ports.put());
@@ -73,6 +51,16 @@ DWORD CreateNewPortKey(PortNameReservation* reservation) {
     }
 }
 
+bool ReplaceRecord(const char* name, const PortSettings& settings) {
+    char description[600];
+    BuildPortDescription(settings.hostName, settings.queueName, description, sizeof description);
+    MonitorLockGuard lock;
+    RemovePort(name, nullptr);
+    return CreatePort(name, description) != nullptr;
+}
+
+namespace {
+
 // After a failed write the list is read again, so it holds what the
 // registry holds rather than what the administrator asked for.
 void ReloadFromRegistry() {
@@ -86,15 +74,9 @@ void ShowNotStored(const char* name, DWORD error) {
     ShowMessage(nullptr, kErrorBoxStyle, MSG_CANT_STORE_PORT, name, reason, static_cast<int>(error));
 }
 
-// Replaces the port's record with one of the new description. A reload on
-// another thread may have listed the port already; it keeps one record.
-bool ReplaceRecord(const char* name, const PortSettings& settings) {
-    char description[600];
-    BuildPortDescription(settings.hostName, settings.queueName, description, sizeof description);
-    MonitorLockGuard lock;
-    RemovePort(name, nullptr);
-    return CreatePort(name, description) != nullptr;
-}
+// Returned by the workers when the entry fails without a Win32 error code
+// of its own (the failure was shown in a message box).
+constexpr DWORD kNoErrorCode = 0xFFFFFFFF;
 
 DWORD AddPortWork(HWND window) {
     PortSettings* settings = AllocatePortSettings();
@@ -112,7 +94,9 @@ DWORD AddPortWork(HWND window) {
     settings->seqno = kDefaultSeqno;
     settings->timeOut = kDefaultTimeOut;
 
-    INT_PTR result = ShowPortSettingsDialog(window, IDD_ADD_PORT, settings);
+    std::string hosts;
+    CollectPortHosts(&hosts);
+    INT_PTR result = ShowPortSettingsDialog(window, IDD_ADD_PORT, settings, hosts.c_str());
     if (result == -1) {
         // The dialog never came up: a failure, not a cancellation.
         DWORD error = GetLastError();
@@ -173,7 +157,9 @@ DWORD ConfigurePortWork(HWND window, const WCHAR* portName) {
     }
     CurrentUserName(settings->userName, kSettingsTextSize);
     zyn::BoundedCopy(settings->portName, kSettingsTextSize, name);
-    if (ShowPortSettingsDialog(window, IDD_CONFIGURE_PORT, settings) != IDOK) return ERROR_SUCCESS;
+    std::string hosts;
+    CollectPortHosts(&hosts);
+    if (ShowPortSettingsDialog(window, IDD_CONFIGURE_PORT, settings, hosts.c_str()) != IDOK) return ERROR_SUCCESS;
     DWORD error = SavePortSettings(name, *settings);
     if (error == ERROR_NOT_ENOUGH_MEMORY) return ERROR_SUCCESS;  // stored; the next reload lists it
     if (error != ERROR_SUCCESS) {

@@ -4,9 +4,27 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
+#include "port_name_choice.h"
 #include "port_settings.h"
 
 namespace zynlpr {
+
+// "<portsKeyPath>\<name>" into buf[cb]; false when it does not fit.
+bool PortKeyPath(const char* name, char* buf, size_t cb);
+
+// Creates the key of the reserved name in the existing Ports key: a Ports
+// key deleted meanwhile (the monitor was removed) is not made again. A port
+// key of that name that already exists (another program wrote it, or the
+// list has not seen it yet) is never written: the next free number is
+// taken. ERROR_ALREADY_EXISTS when none is left.
+DWORD CreateNewPortKey(PortNameReservation* reservation);
+
+// Replaces the port's record with one of the new description (takes
+// MonitorLock). A reload on another thread may have listed the port
+// already; it keeps one record. False when the record can't be made.
+bool ReplaceRecord(const char* name, const PortSettings& settings);
 
 // Writes `settings` into the existing key of port `name` (StorePortValues:
 // opened for writing, never created, every write checked) and, when all of

@@ -28,12 +28,18 @@ struct PortSettings {
 PortSettings* AllocatePortSettings();
 
 // Shows the dialog from template `templateId` of the message module, owned
-// by `owner`, on `settings`. Returns 1 when the administrator accepted (the
+// by `owner`, on `settings`, offering the hosts of `hosts` (texts one after
+// another, each terminated, an empty one at the end; null offers none). Returns 1 when the administrator accepted (the
 // record then holds the checked values), 0 when cancelled, -1 when the
 // dialog could not be shown. Never call with MonitorLock held.
-INT_PTR ShowPortSettingsDialog(HWND owner, int templateId, PortSettings* settings);
+INT_PTR ShowPortSettingsDialog(HWND owner, int templateId, PortSettings* settings, const char* hosts);
 
-// The dialog procedure behind both templates (200 and 300).
+// Tells every top-level window that the printer devices changed
+// (WM_WININICHANGE with "Devices"), bounded in time per window.
+void NotifyDevicesChanged();
+
+// The dialog procedure behind both templates (200 and 300); WM_INITDIALOG
+// takes what ShowPortSettingsDialog hands it.
 INT_PTR CALLBACK PortSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace zynlpr

@@ -1,21 +1,19 @@
 // The port-settings dialog (templates 200 and 300 of the message module):
 // filling it from a PortSettings, the checks on OK, Cancel and Help.
 //
-// Runs on the thread that called AddPort or ConfigurePort, without
-// MonitorLock. The record travels with the dialog window (DWLP_USER), so
+// Runs on the thread that called AddPort or ConfigurePort (in the spooler)
+// or AddPortUI or ConfigurePortUI (in the port UI module), without
+// MonitorLock; the caller hands it the host list. The record travels with the dialog window (DWLP_USER), so
 // two dialogs open at once never mix their values. Every field is read with
 // the real size of the buffer it lands in.
 #include <cstring>
 
 #include "bounded.h"
-#include "handles.h"
 #include "message_ids.h"
 #include "messages.h"
 #include "module_state.h"
-#include "port_list.h"
 #include "port_settings.h"
 #include "port_values.h"
-#include "registry_text.h"
 #include "user_name.h"
 
 namespace zynlpr {
@@ -30,32 +28,21 @@ constexpr int kTimeOutLimit = 4;
 constexpr DWORD kHelpContext = 2257;
 constexpr int kTextChars = static_cast<int>(kSettingsTextSize);
 
-// Offers the host name of every port of the monitor once, in enumeration
-// order (the combo box is not sorted, and its exact search ignores case), and
-// selects the last one newly listed: by its index, because a selection by
-// prefix would pick an earlier host that merely begins with it.
-void FillHostList(HWND dialog) {
-    HWND hosts = GetDlgItem(dialog, IDC_HOST_NAME);
-    zyn::UniqueRegKey ports;
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, ports.put()) != ERROR_SUCCESS) return;
+// Offers each host of the list once, in its order (the combo box is not
+// sorted, and its exact search ignores case), and selects the last one newly
+// listed: by its index, because a selection by prefix would pick an earlier
+// host that merely begins with it.
+void FillHostList(HWND dialog, const char* hosts) {
+    HWND box = GetDlgItem(dialog, IDC_HOST_NAME);
     LRESULT lastAdded = CB_ERR;
-    for (DWORD index = 0;; ++index) {
-        char name[260] = {};
-        LONG rc = RegEnumKeyA(ports.get(), index, name, sizeof name);
-        if (rc == ERROR_NO_MORE_ITEMS) break;
-        if (rc != ERROR_SUCCESS || !HasPortPrefix(name)) continue;
-        zyn::UniqueRegKey port;
-        if (RegOpenKeyA(ports.get(), name, port.put()) != ERROR_SUCCESS) continue;
-        char host[260];
-        // A port without a host has nothing to offer.
-        if (!ReadRegText(port.get(), "HostName", host, sizeof host) || !host[0]) continue;
-        if (SendMessageA(hosts, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                         reinterpret_cast<LPARAM>(host)) != CB_ERR)
+    for (const char* host = hosts; host && *host; host += strlen(host) + 1) {
+        if (SendMessageA(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(host)) !=
+            CB_ERR)
             continue;
-        LRESULT at = SendMessageA(hosts, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(host));
+        LRESULT at = SendMessageA(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(host));
         if (at >= 0) lastAdded = at;
     }
-    if (lastAdded != CB_ERR) SendMessageA(hosts, CB_SETCURSEL, static_cast<WPARAM>(lastAdded), 0);
+    if (lastAdded != CB_ERR) SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(lastAdded), 0);
 }
 
 // A stored value may be longer than its field lets the administrator type
@@ -83,14 +70,20 @@ void LimitText(HWND dialog, int control, int limit) {
     SendDlgItemMessageA(dialog, control, EM_LIMITTEXT, static_cast<WPARAM>(limit), 0);
 }
 
-void FillDialog(HWND dialog, PortSettings* settings) {
+struct DialogStart {
+    PortSettings* settings;
+    const char* hosts;
+};
+
+void FillDialog(HWND dialog, const DialogStart& start) {
+    PortSettings* settings = start.settings;
     SetForegroundWindow(dialog);
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(settings));
     SendDlgItemMessageA(dialog, IDC_HOST_NAME, CB_LIMITTEXT, kHostLimit, 0);
     char systemUser[100];
     CurrentUserName(systemUser, sizeof systemUser);
 
-    FillHostList(dialog);
+    FillHostList(dialog, start.hosts);
     if (settings->hostName[0]) SetLimitedText(dialog, IDC_HOST_NAME, settings->hostName, kHostLimit);
     SetDlgItemTextA(dialog, IDC_PORT_NAME, settings->portName);
     LimitText(dialog, IDC_QUEUE_NAME, kQueueLimit);
@@ -150,14 +143,25 @@ PortSettings* AllocatePortSettings() {
     return &block->settings;
 }
 
-INT_PTR ShowPortSettingsDialog(HWND owner, int templateId, PortSettings* settings) {
+INT_PTR ShowPortSettingsDialog(HWND owner, int templateId, PortSettings* settings, const char* hosts) {
+    DialogStart start = {settings, hosts};
     return DialogBoxParamA(g_module.messageModule, MAKEINTRESOURCEA(templateId), owner,
-                           PortSettingsDialogProc, reinterpret_cast<LPARAM>(settings));
+                           PortSettingsDialogProc, reinterpret_cast<LPARAM>(&start));
+}
+
+// Sent wide: every window receives the text in its own character set, and
+// Wine garbles the text of an ANSI broadcast of this message. Each window
+// gets at most two seconds to take the notice, so a window that has stopped
+// answering can't hold up the caller.
+void NotifyDevicesChanged() {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>(L"Devices"),
+                        SMTO_NORMAL | SMTO_ABORTIFHUNG, 2000, &result);
 }
 
 INT_PTR CALLBACK PortSettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        FillDialog(dialog, reinterpret_cast<PortSettings*>(lParam));
+        FillDialog(dialog, *reinterpret_cast<const DialogStart*>(lParam));
         return TRUE;
     }
     if (message != WM_COMMAND) return FALSE;

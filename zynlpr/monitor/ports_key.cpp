@@ -2,6 +2,7 @@
 #include "ports_key.h"
 
 #include <cstring>
+#include <new>
 
 #include "bounded.h"
 #include "handles.h"
@@ -85,6 +86,33 @@ void EnumRegistryPorts(void (*fn)(void* ctx, const char* name, const char* descr
         BuildPortDescription(host, queue, description, sizeof description);
         fn(ctx, name, description);
     }
+}
+
+bool CollectPortHosts(std::string* hosts) {
+    hosts->clear();
+    zyn::UniqueRegKey ports;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, ports.put()) == ERROR_SUCCESS) {
+        for (DWORD index = 0;; ++index) {
+            char name[260] = {};
+            LONG rc = RegEnumKeyA(ports.get(), index, name, sizeof name);
+            if (rc == ERROR_NO_MORE_ITEMS) break;
+            if (rc != ERROR_SUCCESS || !HasPortPrefix(name)) continue;
+            zyn::UniqueRegKey port;
+            if (RegOpenKeyA(ports.get(), name, port.put()) != ERROR_SUCCESS) continue;
+            char host[260];
+            // A port without a host has nothing to offer.
+            if (!ReadRegText(port.get(), "HostName", host, sizeof host) || !host[0]) continue;
+            bool listed = false;
+            for (const char* h = hosts->c_str(); *h && !listed; h += strlen(h) + 1) listed = lstrcmpiA(h, host) == 0;
+            if (listed) continue;
+            try {
+                hosts->append(host, strlen(host) + 1);
+            } catch (const std::bad_alloc&) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 }  // namespace zynlpr

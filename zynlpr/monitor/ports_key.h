@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace zynlpr {
 
 // Calls fn(ctx, name, description) for each port key, in enumeration order.
@@ -21,6 +23,11 @@ void WatchRegistryPorts();
 // description is unchanged, and nothing below the key changed since
 // WatchRegistryPorts; false when the watch could not be set up.
 bool RegistryPortsUnchanged();
+
+// The host names of the ports under the Ports key, each once (without regard
+// to case, as the dialog's list compares), in enumeration order: texts one
+// after another, each terminated. False when memory ran out.
+bool CollectPortHosts(std::string* hosts);
 
 // True when the Ports key has a subkey of this name.
 bool RegistryPortExists(const char* name);

@@ -1,8 +1,5 @@
 # Sources of the monitor frame; also defines ZYNLPR.DLL and zynlpr.nls.
 target_sources(zynlpr_internal PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/messages.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/module_state.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/module_start.cpp
   ${CMAKE_CURRENT_LIST_DIR}/monitor_init.cpp
   ${CMAKE_CURRENT_LIST_DIR}/monitor2_adapter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_handles.cpp
@@ -12,11 +9,7 @@ target_sources(zynlpr_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/port_entries.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_config.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_name_choice.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/port_settings_dialog.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/port_values.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/user_name.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/registry_text.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/wide_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/xcv_commands.cpp
 )
 target_link_libraries(zynlpr_internal PUBLIC user32 advapi32 wsock32 mpr winspool)
 

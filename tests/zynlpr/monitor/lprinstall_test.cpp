@@ -48,6 +48,13 @@ DWORD RunLprinstall(const std::string& args, bool noSpooler = false) {
     return code;
 }
 
+// Where lprinstall puts the port UI module: the spooler loads it by name.
+std::string SystemUiModule() {
+    char dir[MAX_PATH] = {};
+    GetSystemDirectoryA(dir, sizeof dir);
+    return std::string(dir) + "\\zynlprui.dll";
+}
+
 std::string KeyValue(const std::string& path, const char* value) {
     char buf[300] = {};
     DWORD cb = sizeof buf - 1;
@@ -121,6 +128,7 @@ TEST_F(LprinstallTest, MonitorAndUninstallGoThroughTheSpoolerAndFallBackToTheReg
         }
         EXPECT_EQ(c.dll, KeyValue(kMonitorKey, "Driver"));
         EXPECT_EQ("D:\\tools", KeyValue(kMonitorKey, "LPR_Path"));
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(SystemUiModule().c_str())) << "port UI module";
         EXPECT_EQ(montest::ExeDir() + "zynlpr.nls", KeyValue(kEventSourceKey, "EventMessageFile"));
         HKEY ports = nullptr;
         EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, (kMonitorKey + "\\Ports").c_str(), &ports));
@@ -133,6 +141,7 @@ TEST_F(LprinstallTest, MonitorAndUninstallGoThroughTheSpoolerAndFallBackToTheReg
         }
         ASSERT_EQ(0u, RunLprinstall("uninstall", c.noSpooler));
         EXPECT_EQ("<no key>", KeyValue(kMonitorKey, "Driver"));
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(SystemUiModule().c_str()));
         EXPECT_EQ("<no key>", KeyValue(kEventSourceKey, "EventMessageFile"));
     }
 }

@@ -1,5 +1,5 @@
 // The MONITOR2 table: its monitor-handle entries answer as the NT 4.0
-// entries do and refuse a handle once shut down, and the last Shutdown
+// entries do (port management through Xcv) and refuse a handle once shut down, and the last Shutdown
 // leaves no port record behind except those an open port handle holds.
 #include <gtest/gtest.h>
 
@@ -36,6 +36,10 @@ TEST_F(Monitor2Test, EachHandleWorksUntilItsShutdownAndIsRefusedAfter) {
     DWORD version = GetVersion();
     bool win2k = LOBYTE(LOWORD(version)) == 5 && HIBYTE(LOWORD(version)) == 0;
     EXPECT_EQ(win2k ? MONITOR2_SIZE_WIN2K : sizeof(MONITOR2), table->cbSize);
+    // Ports are managed through the Xcv entries only: no dialog in the spooler.
+    EXPECT_EQ(nullptr, table->pfnAddPort);
+    EXPECT_EQ(nullptr, table->pfnConfigurePort);
+    EXPECT_EQ(nullptr, table->pfnDeletePort);
     EXPECT_EQ(1u, Count(table, first));
     key.AddPort("ZYN_B");
     EXPECT_EQ(2u, Count(table, second));
@@ -45,9 +49,7 @@ TEST_F(Monitor2Test, EachHandleWorksUntilItsShutdownAndIsRefusedAfter) {
     WCHAR monitorName[] = L"ZYN LPR Monitor", portA[] = L"ZYN_A", portB[] = L"ZYN_B";
     const std::function<BOOL()> calls[] = {
         [&] { HANDLE h = nullptr; return table->pfnOpenPort(first, portB, &h); },
-        [&] { return table->pfnAddPort(first, nullptr, nullptr, monitorName); },
-        [&] { return table->pfnConfigurePort(first, nullptr, nullptr, portB); },
-        [&] { return table->pfnDeletePort(first, nullptr, nullptr, portB); },
+        [&] { HANDLE h = nullptr; return table->pfnXcvOpenPort(first, monitorName, SERVER_ACCESS_ADMINISTER, &h); },
     };
     for (const auto& call : calls) {
         SetLastError(0xdeadbeef);
@@ -59,7 +61,13 @@ TEST_F(Monitor2Test, EachHandleWorksUntilItsShutdownAndIsRefusedAfter) {
     EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), GetLastError());
     table->pfnShutdown(first);  // a second Shutdown changes nothing
     EXPECT_EQ(2u, Count(table, second));
-    EXPECT_TRUE(table->pfnDeletePort(second, nullptr, nullptr, portA));
+    HANDLE xcv = nullptr;
+    ASSERT_TRUE(table->pfnXcvOpenPort(second, monitorName, SERVER_ACCESS_ADMINISTER, &xcv));
+    DWORD needed = 0;
+    EXPECT_EQ(DWORD(ERROR_SUCCESS), table->pfnXcvDataPort(xcv, L"ZynDeletePort", reinterpret_cast<BYTE*>(portA),
+                                                          sizeof portA, nullptr, 0, &needed));
+    EXPECT_TRUE(table->pfnXcvClosePort(xcv));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), table->pfnXcvDataPort(xcv, L"ZynLayout", nullptr, 0, nullptr, 0, &needed));
     EXPECT_EQ(1u, Count(table, second));
     table->pfnShutdown(second);
 }

@@ -1,8 +1,9 @@
 // ZYNLPR.DLL in Wine's real spooler, which winspool runs inside this
 // process: installed with AddMonitorW, its ports listed and deleted through
-// winspool, ports added and changed through winspool in the monitor's own
-// dialog (worked by a watcher thread), and a RAW job on a printer of one of
-// its ports arriving at an LPD server.
+// winspool, ports added and changed through winspool in the dialog of its
+// port UI module (worked by a watcher thread), its Xcv commands straight
+// through XcvDataW, and a RAW job on a printer of a port added that way
+// arriving at an LPD server.
 #include <gtest/gtest.h>
 
 #include <winsock2.h>
@@ -17,6 +18,7 @@
 
 #include "handles.h"
 #include "message_box_watcher.h"
+#include "xcv_protocol.h"
 #include "monitor/messages.h"
 #include "monitor_test_support.h"
 #include "port_dialog_driver.h"
@@ -167,10 +169,10 @@ TEST_F(RealSpooler, AddPortWAndConfigurePortWStoreWhatTheirDialogAccepts) {
         {"add", false, "newhost", "lp", IDOK, 0, TRUE, 0, "newhost|lp|300|0|1|1", "\\\\newhost\\lp"},
         {"configure, new queue", true, nullptr, "raw", IDOK, 0, TRUE, 0, "newhost|raw|300|0|1|1",
          "\\\\newhost\\raw"},
-        {"configure, no host", true, "", nullptr, IDOK, 8007, TRUE, 0, "newhost|raw|300|0|1|1",
+        {"configure, no host", true, "", nullptr, IDOK, 8007, FALSE, ERROR_CANCELLED, "newhost|raw|300|0|1|1",
          "\\\\newhost\\raw"},
-        {"configure, cancelled", true, "other", nullptr, IDCANCEL, 0, TRUE, 0, "newhost|raw|300|0|1|1",
-         "\\\\newhost\\raw"},
+        {"configure, cancelled", true, "other", nullptr, IDCANCEL, 0, FALSE, ERROR_CANCELLED,
+         "newhost|raw|300|0|1|1", "\\\\newhost\\raw"},
     };
     std::string port;
     for (const Case& c : cases) {
@@ -179,9 +181,11 @@ TEST_F(RealSpooler, AddPortWAndConfigurePortWStoreWhatTheirDialogAccepts) {
         const std::string before = c.configure ? StoredValues(port) : "";
         std::string shown;
         HWND ownedBy = nullptr, dialog = nullptr;
+        bool fromUiModule = false;
         MessageBoxWatcher boxes(IDOK, 0, montest::IsPortDialog);
         montest::DialogScript script([&](montest::PortDialog& d) {
             ownedBy = GetWindow(d.w, GW_OWNER);
+            fromUiModule = GetModuleHandleA("zynlprui.dll") != nullptr;
             shown = d.Text(301) + "|" + d.Text(1006) + "|" + d.Text(1005) + "|" + d.Text(1008) + "|" +
                     d.Text(1007) + "|" + (d.Checked(1009) ? "1|" : "0|") + (d.Checked(1012) ? "1" : "0");
             d.SetText(1003, "alice");  // the default, the prefix's "root", is refused
@@ -195,6 +199,7 @@ TEST_F(RealSpooler, AddPortWAndConfigurePortWStoreWhatTheirDialogAccepts) {
         BOOL ok = c.configure ? ConfigurePortW(nullptr, owner, &target[0]) : AddPortW(nullptr, owner, kMonitor);
         DWORD error = GetLastError();
         ASSERT_TRUE(script.Shown());
+        EXPECT_TRUE(fromUiModule) << "the dialog came up without the port UI module";
         EXPECT_EQ(owner, ownedBy);
         EXPECT_EQ(c.returned, ok);
         if (!ok) {
@@ -219,6 +224,109 @@ TEST_F(RealSpooler, AddPortWAndConfigurePortWStoreWhatTheirDialogAccepts) {
         const std::map<std::string, std::string> listed = {{port, "ZYN LPR Monitor|" + std::string(c.listed) + "|1"}};
         EXPECT_EQ(listed, SpooledPorts(2, port));
     }
+}
+
+std::vector<BYTE> WideBytes(const std::string& text) {
+    std::wstring w = Wide(text);
+    std::vector<BYTE> b((w.size() + 1) * sizeof(WCHAR));
+    memcpy(b.data(), w.c_str(), b.size());
+    return b;
+}
+
+std::vector<BYTE> ValuesBytes(const std::string& port, const char* host, const char* queue) {
+    zynxcv::ZynXcvPortValues v = {};
+    v.cbSize = sizeof v;
+    v.layout = zynxcv::kZynXcvLayout;
+    for (size_t i = 0; i < port.size(); ++i) v.portName[i] = WCHAR(port[i]);
+    for (size_t i = 0; host[i]; ++i) v.hostName[i] = WCHAR(host[i]);
+    for (size_t i = 0; queue[i]; ++i) v.queueName[i] = WCHAR(queue[i]);
+    v.timeOut = 300;
+    v.doLpq = v.doGrace = 1;
+    std::vector<BYTE> b(sizeof v);
+    memcpy(b.data(), &v, sizeof v);
+    return b;
+}
+
+// What Wine's spooler does with the Xcv commands: OpenPrinter on
+// ",XcvMonitor NAME" opens the monitor's Xcv handle with the access asked
+// for as the granted one, XcvDataW hands each command to XcvDataPort with
+// the caller's buffers and gives back its status and size as they are.
+TEST_F(RealSpooler, XcvCommandsReachTheMonitorThroughWinspool) {
+    WCHAR object[] = L",XcvMonitor ZYN LPR Monitor";
+    PRINTER_DEFAULTSW administer = {nullptr, nullptr, SERVER_ACCESS_ADMINISTER};
+    PRINTER_DEFAULTSW enumerate = {nullptr, nullptr, SERVER_ACCESS_ENUMERATE};
+    zyn::UniquePrinter admin, user;
+    ASSERT_TRUE(OpenPrinterW(object, admin.put(), &administer)) << GetLastError();
+    ASSERT_TRUE(OpenPrinterW(object, user.put(), &enumerate)) << GetLastError();
+    const std::string portX = kTag + "X";
+    struct Row {
+        const char* what;
+        const wchar_t* command;
+        bool admin;
+        std::vector<BYTE> input;
+        DWORD outSize, status, needed;
+        const char* stored;  // of portX after the row; null: no key
+    } rows[] = {
+        {"ui module", L"MonitorUI", false, {}, 100, ERROR_SUCCESS, 26, nullptr},
+        {"ui module, short", L"MonitorUI", false, {}, 10, ERROR_INSUFFICIENT_BUFFER, 26, nullptr},
+        {"layout", L"ZynLayout", false, {}, 4, ERROR_SUCCESS, 4, nullptr},
+        {"first free", L"ZynFirstFreeName", false, {}, 200, ERROR_SUCCESS, 26, nullptr},
+        {"hosts", L"ZynHostList", false, {}, 200, ERROR_SUCCESS, 22, nullptr},
+        {"exists", L"ZynPortExists", false, WideBytes(kPortA), 4, ERROR_SUCCESS, 4, nullptr},
+        {"get", L"ZynGetPort", false, WideBytes(kPortA), 2000, ERROR_SUCCESS, sizeof(zynxcv::ZynXcvPortValues),
+         nullptr},
+        {"add, no right", L"ZynAddPort", false, ValuesBytes(portX, "h", "q"), 0, ERROR_ACCESS_DENIED, 0, nullptr},
+        {"add", L"ZynAddPort", true, ValuesBytes(portX, "h", "q"), 0, ERROR_SUCCESS, 0, "h|q|300|0|1|1"},
+        {"set, a name for a record", L"ZynSetPort", true, WideBytes(portX), 0, ERROR_REVISION_MISMATCH, 0,
+         "h|q|300|0|1|1"},
+        {"set", L"ZynSetPort", true, ValuesBytes(portX, "h2", "q2"), 0, ERROR_SUCCESS, 0, "h2|q2|300|0|1|1"},
+        {"delete, no right", L"ZynDeletePort", false, WideBytes(portX), 0, ERROR_ACCESS_DENIED, 0, "h2|q2|300|0|1|1"},
+        {"delete", L"ZynDeletePort", true, WideBytes(portX), 0, ERROR_SUCCESS, 0, nullptr},
+        {"delete, gone", L"ZynDeletePort", true, WideBytes(portX), 0, ERROR_UNKNOWN_PORT, 0, nullptr},
+        {"unknown", L"ZynNoSuch", true, {}, 0, ERROR_INVALID_PARAMETER, 0, nullptr},
+    };
+    for (Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        std::vector<BYTE> out(r.outSize + 1);
+        DWORD needed = 0xdeadbeef, status = 0xdeadbeef;
+        EXPECT_TRUE(XcvDataW(r.admin ? admin.get() : user.get(), r.command, r.input.empty() ? nullptr : r.input.data(),
+                             DWORD(r.input.size()), out.data(), r.outSize, &needed, &status));
+        EXPECT_EQ(r.status, status);
+        EXPECT_EQ(r.needed, needed);
+        EXPECT_EQ(r.stored ? r.stored : "<none>|<none>|<none>|<none>|<none>|<none>", StoredValues(portX));
+    }
+    // Without a place for the size Wine refuses the call itself.
+    DWORD status = 0xdeadbeef;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(XcvDataW(admin.get(), L"ZynLayout", nullptr, 0, nullptr, 0, nullptr, &status));
+    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_EQ(0xdeadbeefu, status);
+}
+
+// A UI module paired with a monitor of another layout says so over the
+// caller's window and asks the monitor nothing more: no dialog, no record.
+TEST_F(RealSpooler, TheUiModuleRefusesAMonitorOfAnotherLayout) {
+    WCHAR other[] = L"Zyn Other Layout";
+    std::wstring dll = Wide(montest::ExeDir() + "zyn_other_layout_monitor.dll");
+    MONITOR_INFO_2W info = {other, nullptr, &dll[0]};
+    ASSERT_TRUE(AddMonitorW(nullptr, 2, reinterpret_cast<BYTE*>(&info))) << GetLastError();
+    zyn::ScopeExit remove([&] { DeleteMonitorW(nullptr, nullptr, other); });
+    zyn::UniqueWindow window(CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    MessageBoxWatcher boxes(IDOK, 0, montest::IsPortDialog);
+    montest::DialogScript script([](montest::PortDialog&) {}, 3000);
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(AddPortW(nullptr, window.get(), other));
+    EXPECT_EQ(DWORD(ERROR_REVISION_MISMATCH), GetLastError());
+    EXPECT_FALSE(script.Shown());
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ(window.get(), boxes.Seen()[0].owner);
+    EXPECT_NE(std::string::npos, boxes.Seen()[0].text.find("(layout 1)")) << boxes.Seen()[0].text;
+    EXPECT_NE(std::string::npos, boxes.Seen()[0].text.find("(layout 2)")) << boxes.Seen()[0].text;
+    using Count = LONG(WINAPI*)();
+    auto count = reinterpret_cast<Count>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("zyn_other_layout_monitor.dll"), "OtherLayoutCommands")));
+    ASSERT_NE(nullptr, count);
+    EXPECT_EQ(0, count());
 }
 
 // lprinstall add-port asks winspool from a process of its own, without an
@@ -252,17 +360,18 @@ TEST_F(RealSpooler, LprinstallAddPortMakesAPortOnlyWhenItsDialogIsAccepted) {
         }
     }
 }
-// Adds the printer on kPortA with Wine's PostScript driver.
-HANDLE AddTestPrinter() {
+
+// Adds the printer on `port` with Wine's PostScript driver.
+HANDLE AddTestPrinter(const std::string& port = kPortA) {
     DRIVER_INFO_3W driver = {};
     driver.cVersion = 3;
     driver.pName = const_cast<LPWSTR>(L"Wine PostScript Driver");
     driver.pDriverPath = driver.pDataFile = driver.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
     if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES)) return nullptr;
-    std::wstring port = Wide(kPortA);
+    std::wstring portName = Wide(port);
     PRINTER_INFO_2W info = {};
     info.pPrinterName = kPrinter;
-    info.pPortName = &port[0];
+    info.pPortName = &portName[0];
     info.pDriverName = driver.pName;
     info.pPrintProcessor = const_cast<LPWSTR>(L"WinPrint");
     info.pDatatype = const_cast<LPWSTR>(L"RAW");
@@ -306,17 +415,31 @@ TEST_F(RealSpooler, ARefusedJobShowsNoWindowAndWhatTheQueueHoldsIsRecorded) {
     ClosePrinter(printer);
 }
 
-TEST_F(RealSpooler, ARawJobOnAPrinterOfAZynPortReachesTheLpdServerByteForByte) {
+TEST_F(RealSpooler, ARawJobOnAPortAddedThroughAddPortWReachesTheLpdServerByteForByte) {
     lpdtest::ScriptedLpdServer server;
     ASSERT_TRUE(server.Listening());
-    WritePortKey(kPortA, server.Address().c_str(), "raw");
-    HANDLE printer = AddTestPrinter();
+    // The port is added as an administrator would: AddPortW, the UI module's dialog.
+    std::string added;
+    {
+        montest::DialogScript script([&](montest::PortDialog& d) {
+            added = d.Text(301);
+            d.SetText(1003, "alice");
+            d.SetText(1006, server.Address());
+            d.SetText(1005, "raw");
+            d.Click(IDOK);
+        });
+        ASSERT_TRUE(AddPortW(nullptr, nullptr, kMonitor)) << GetLastError();
+    }
+    const std::map<std::string, std::string> listed = {
+        {added, "ZYN LPR Monitor|\\\\" + server.Address() + "\\raw|1"}};
+    ASSERT_EQ(listed, SpooledPorts(2, added));
+    HANDLE printer = AddTestPrinter(added);
     ASSERT_NE(nullptr, printer) << GetLastError();
     DWORD needed = 0;
     GetPrinterW(printer, 2, nullptr, 0, &needed);
     std::vector<BYTE> got(needed);
     ASSERT_TRUE(GetPrinterW(printer, 2, got.data(), needed, &needed));
-    EXPECT_EQ(kPortA, Narrow(reinterpret_cast<PRINTER_INFO_2W*>(got.data())->pPortName));
+    EXPECT_EQ(added, Narrow(reinterpret_cast<PRINTER_INFO_2W*>(got.data())->pPortName));
 
     // Every byte value, more than one block of the print processor.
     std::string data = "%!raw job\n";

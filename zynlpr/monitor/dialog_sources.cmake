@@ -1,0 +1,14 @@
+# Sources of zynlpr_dialog: the module start, the message table and its
+# boxes, and the port-settings dialog with the values it edits. Shared by
+# ZYNLPR.DLL (the NT 4.0 entries) and zynlprui.dll.
+target_sources(zynlpr_dialog PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/messages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/module_state.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/module_start.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_settings_dialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_values.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/user_name.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/registry_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wide_text.cpp
+)
+target_link_libraries(zynlpr_dialog PUBLIC user32 advapi32)
