@@ -8,9 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "core/program_folder.h"
-#include "shell/is_administrator.h"
-#include "shell/shell_folders_key.h"
+#include "model/program_folder.h"
+#include "model/platform.h"
 #include "shell_test_env.h"
 
 using namespace zynshell;
@@ -24,7 +23,7 @@ protected:
         return std::make_unique<ShellProgramManager>(nt, nt ? 3 : 4, roots.keyPath.c_str());
     }
     std::string Resolve(ShellProgramManager& pm, const char* name, int32_t type) {
-        char path[kFolderPathSize];
+        char path[kRootPathSize];
         memset(path, 'x', sizeof path);
         pm.ResolveFolderPath(name, type, path, sizeof path);
         return path;
@@ -39,12 +38,12 @@ TEST_F(ShellProgramManagerTest, NtHoldsAllSixRootsFromTheKey) {
     EXPECT_EQ(pm->lastError, 0);
     EXPECT_EQ(pm->infoAvailable, 0);
     EXPECT_EQ(pm->adminFlag, IsAdministrator());
-    EXPECT_STREQ(pm->desktop, roots.desktop.c_str());
-    EXPECT_STREQ(pm->programs, roots.programs.c_str());
-    EXPECT_STREQ(pm->startup, roots.startup.c_str());
-    EXPECT_STREQ(pm->commonDesktop, roots.commonDesktop.c_str());
-    EXPECT_STREQ(pm->commonPrograms, roots.commonPrograms.c_str());
-    EXPECT_STREQ(pm->commonStartup, roots.commonStartup.c_str());
+    EXPECT_STREQ(pm->desktop(), roots.desktop.c_str());
+    EXPECT_STREQ(pm->programs(), roots.programs.c_str());
+    EXPECT_STREQ(pm->startup(), roots.startup.c_str());
+    EXPECT_STREQ(pm->commonDesktop(), roots.commonDesktop.c_str());
+    EXPECT_STREQ(pm->commonPrograms(), roots.commonPrograms.c_str());
+    EXPECT_STREQ(pm->commonStartup(), roots.commonStartup.c_str());
     EXPECT_NE(pm->shellLink(), nullptr);
     EXPECT_NE(pm->persistFile(), nullptr);
 }
@@ -54,10 +53,10 @@ TEST_F(ShellProgramManagerTest, Windows95NeedsAndKeepsOnlyThePersonalRoots) {
     auto pm = Make(0);
     EXPECT_EQ(pm->ntFlag, 0);
     EXPECT_EQ(pm->platformKind, 4);
-    EXPECT_STREQ(pm->programs, roots.programs.c_str());
-    EXPECT_EQ(pm->commonDesktop, nullptr);
-    EXPECT_EQ(pm->commonPrograms, nullptr);
-    EXPECT_EQ(pm->commonStartup, nullptr);
+    EXPECT_STREQ(pm->programs(), roots.programs.c_str());
+    EXPECT_EQ(pm->commonDesktop(), nullptr);
+    EXPECT_EQ(pm->commonPrograms(), nullptr);
+    EXPECT_EQ(pm->commonStartup(), nullptr);
 }
 
 TEST_F(ShellProgramManagerTest, MissingOrUnusableRootsRefuseConstruction) {
@@ -162,14 +161,14 @@ TEST_F(ShellProgramManagerTest, TeardownDestroysEveryRegisteredHandle) {
     struct CountingFolder : ProgramFolder {
         CountingFolder() : ProgramFolder("counted", 2) {}
         ~CountingFolder() override { ++destroyed; }
-        int Delete(ProgramManager&) override { return 0; }
-        int Update(ProgramManager&) override { return 0; }
-        int Show(ProgramManager&, int) override { return 0; }
-        int ListSubFolders(ProgramManager&) override { return 0; }
-        int ListItems(ProgramManager&) override { return 0; }
-        int AddItem(ProgramManager&, const ProgramItem&) override { return 0; }
-        int DeleteItem(ProgramManager&, const char*) override { return 0; }
-        int ReplaceItem(ProgramManager&, const char*) override { return 0; }
+        int Delete() override { return 0; }
+        int Update() override { return 0; }
+        int Show(int) override { return 0; }
+        int ListSubFolders() override { return 0; }
+        int ListItems() override { return 0; }
+        int AddItem(const ProgramItem&) override { return 0; }
+        int DeleteItem(const char*) override { return 0; }
+        int ReplaceItem(const char*) override { return 0; }
     };
     destroyed = 0;
     auto pm = Make(1);
@@ -179,7 +178,7 @@ TEST_F(ShellProgramManagerTest, TeardownDestroysEveryRegisteredHandle) {
 }
 
 TEST(ReadShellFolder, ReadsThePrefixsRealStartMenuRoots) {
-    char value[kFolderPathSize];
+    char value[kRootPathSize];
     ASSERT_TRUE(ReadShellFolder("Programs", value, sizeof value, 0));
     EXPECT_NE(GetFileAttributesA(value), INVALID_FILE_ATTRIBUTES) << value;
     ASSERT_TRUE(ReadShellFolder("Common Programs", value, sizeof value, 1));
