@@ -1,11 +1,19 @@
-// The version word of GetVersion and the platform it stands for.
+// The platform facts: the version word of GetVersion and the platform it
+// stands for, the Shell Folders values, the administrator test.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
 
 #include "model/platform.h"
 
 namespace {
 
+using zynshell::IsAdministrator;
+using zynshell::kRootPathSize;
 using zynshell::PlatformFromVersion;
+using zynshell::ReadShellFolder;
 
 struct Case {
     uint32_t version;
@@ -29,6 +37,25 @@ TEST(Platform, KindPerVersionWord) {
         EXPECT_EQ(p.kind, c.kind);
         EXPECT_EQ(p.newShell, c.newShell);
     }
+}
+
+TEST(ReadShellFolder, ReadsThePrefixsRealStartMenuRoots) {
+    char value[kRootPathSize];
+    ASSERT_TRUE(ReadShellFolder("Programs", value, sizeof value, 0));
+    EXPECT_NE(GetFileAttributesA(value), INVALID_FILE_ATTRIBUTES) << value;
+    ASSERT_TRUE(ReadShellFolder("Common Programs", value, sizeof value, 1));
+    EXPECT_NE(GetFileAttributesA(value), INVALID_FILE_ATTRIBUTES) << value;
+    strcpy(value, "garbage");
+    EXPECT_FALSE(ReadShellFolder("No Such Value", value, sizeof value, 0));
+    EXPECT_STREQ(value, "");
+    EXPECT_FALSE(ReadShellFolder("Programs", value, sizeof value, 0, "Software\\No\\Such\\Key"));
+}
+
+TEST(IsAdministrator, TheTestPrefixUserIsAnAdministratorAlsoWhenImpersonatingSelf) {
+    EXPECT_EQ(IsAdministrator(), 1);
+    ASSERT_TRUE(ImpersonateSelf(SecurityImpersonation));
+    EXPECT_EQ(IsAdministrator(), 1);
+    RevertToSelf();
 }
 
 }  // namespace

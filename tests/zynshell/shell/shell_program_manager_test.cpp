@@ -1,6 +1,5 @@
-// ShellProgramManager: roots from the Shell Folders key, construction
-// failures, path resolution, and the services the DDE backend shares
-// (ReadShellFolder, IsAdministrator).
+// ShellProgramManager: roots from the Shell Folders key (one stored without
+// its terminator too), construction failures, path resolution.
 #include "shell/shell_program_manager.h"
 
 #include <gtest/gtest.h>
@@ -177,18 +176,6 @@ TEST_F(ShellProgramManagerTest, TeardownDestroysEveryRegisteredHandle) {
     EXPECT_EQ(destroyed, 3);
 }
 
-TEST(ReadShellFolder, ReadsThePrefixsRealStartMenuRoots) {
-    char value[kRootPathSize];
-    ASSERT_TRUE(ReadShellFolder("Programs", value, sizeof value, 0));
-    EXPECT_NE(GetFileAttributesA(value), INVALID_FILE_ATTRIBUTES) << value;
-    ASSERT_TRUE(ReadShellFolder("Common Programs", value, sizeof value, 1));
-    EXPECT_NE(GetFileAttributesA(value), INVALID_FILE_ATTRIBUTES) << value;
-    strcpy(value, "garbage");
-    EXPECT_FALSE(ReadShellFolder("No Such Value", value, sizeof value, 0));
-    EXPECT_STREQ(value, "");
-    EXPECT_FALSE(ReadShellFolder("Programs", value, sizeof value, 0, "Software\\No\\Such\\Key"));
-}
-
 TEST_F(ShellProgramManagerTest, ReadShellFolderTerminatesValuesStoredWithoutTerminator) {
     roots.SetValue(HKEY_CURRENT_USER, "Bare", "ABCD", 4, REG_SZ);
     char value[5];
@@ -198,13 +185,6 @@ TEST_F(ShellProgramManagerTest, ReadShellFolderTerminatesValuesStoredWithoutTerm
     char tight[4];
     EXPECT_FALSE(ReadShellFolder("Bare", tight, sizeof tight, 0, roots.keyPath.c_str()));
     EXPECT_STREQ(tight, "");
-}
-
-TEST(IsAdministrator, TheTestPrefixUserIsAnAdministratorAlsoWhenImpersonatingSelf) {
-    EXPECT_EQ(IsAdministrator(), 1);
-    ASSERT_TRUE(ImpersonateSelf(SecurityImpersonation));
-    EXPECT_EQ(IsAdministrator(), 1);
-    RevertToSelf();
 }
 
 }  // namespace
