@@ -23,7 +23,7 @@ for arch in i686 x86_64; do
   tree=$build/$arch
   case $arch in
     i686) name=x86 machine=i386 def=$tree/zynshell/zynshell_decorated.def ;;
-    x86_64) name=x64 machine=i386:x86-64 def=$top/zynshell/core/zynshell.def ;;
+    x86_64) name=x64 machine=i386:x86-64 def=$top/zynshell/dll/zynshell.def ;;
   esac
   [ "$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$tree/CMakeCache.txt")" = "$version" ] ||
     fail "$tree was configured for another version than $version"
@@ -37,7 +37,7 @@ for arch in i686 x86_64; do
   done
   # The port settings module is shipped wherever the build makes it.
   [ -f "$tree/bin/zynlprui.dll" ] && cp "$tree/bin/zynlprui.dll" "$out/"
-  cp "$top/include/zynshell.h" "$top/zynshell/core/zynshell.def" "$out/"
+  cp "$top/include/zynshell.h" "$top/zynshell/dll/zynshell.def" "$out/"
   # mingw's import library as the build made it (binutils), under mingw's name.
   cp "$tree/lib/zynshell.lib" "$out/libzynshell.dll.a"
   # Microsoft's linker gets a short-import library made from the .def file;
@@ -46,7 +46,7 @@ for arch in i686 x86_64; do
   kill=()
   [ $arch = i686 ] && kill=(-k)
   llvm-dlltool -m "$machine" "${kill[@]}" -d "$def" -D zynshell.dll -l "$out/zynshell.lib"
-  "$top/tools/check-import-lib.sh" --machine $arch "$out/zynshell.lib" "$top/zynshell/core/zynshell.def"
+  "$top/tools/check-import-lib.sh" --machine $arch "$out/zynshell.lib" "$top/zynshell/dll/zynshell.def"
 
   cp "$top/kit/nsis/zynshell.nsh" "$top/kit/nsis/example.nsi" "$out/nsis/"
   cp "$top/kit/INSTALLER-AUTHORS.txt" "$top/kit/ADMINISTRATORS.txt" "$out/"

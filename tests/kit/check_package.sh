@@ -33,15 +33,15 @@ summed=$(awk '{print $2}' "$root/SHA256SUMS" | LC_ALL=C sort)
 cmp -s "$root/zynshell.dll" "$bin/zynshell.dll" || fail "zynshell.dll is not this tree's (run tools/package.sh)"
 
 check=$top/tools/check-shipped.sh
-$check --machine "$machine" "$root/zynshell.dll" "$top/zynshell/core/zynshell.def"
+$check --machine "$machine" "$root/zynshell.dll" "$top/zynshell/dll/zynshell.def"
 $check --machine "$machine" "$root/ZYNLPR.DLL" "$top/zynlpr/monitor/dll/zynlpr.def"
 for f in zynlpr.nls lprinstall.exe lprhost.exe zynlprui.dll; do
   [ -f "$root/$f" ] && $check --machine "$machine" "$root/$f"
 done
 $check --machine "$machine" --beside zynshell.dll "$root/zynsh.exe"
-"$top/tools/check-import-lib.sh" --machine "$machine" "$root/zynshell.lib" "$top/zynshell/core/zynshell.def"
+"$top/tools/check-import-lib.sh" --machine "$machine" "$root/zynshell.lib" "$top/zynshell/dll/zynshell.def"
 case $machine in i686) nm=i686-w64-mingw32-nm ;; *) nm=x86_64-w64-mingw32-nm ;; esac
 imps=$($nm "$root/libzynshell.dll.a" | awk '$3 ~ /^__imp_/ {print $3}' | sort -u | wc -l)
-exports=$(awk 'f && NF && $1 !~ /^;/ {n++} /^EXPORTS/ {f=1} END {print n}' "$top/zynshell/core/zynshell.def")
+exports=$(awk 'f && NF && $1 !~ /^;/ {n++} /^EXPORTS/ {f=1} END {print n}' "$top/zynshell/dll/zynshell.def")
 [ "$imps" = "$exports" ] || fail "libzynshell.dll.a has $imps import symbols, the .def $exports exports"
 echo "ok: $(basename "$archive"): $(echo "$have" | wc -l) files"

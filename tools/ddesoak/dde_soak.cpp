@@ -2,14 +2,16 @@
 #include "dde_soak.h"
 
 #include <windows.h>
+
+#include <cstdlib>
 #include <psapi.h>
 
 #include <cstring>
 
 #include "dde/dde_backend.h"
 #include "dde/dde_window.h"
-#include "hostile_progman.h"
 #include "process_figures.h"
+#include "scripted_progman.h"
 #include "seeded_random.h"
 #include "zynshell.h"
 
@@ -24,7 +26,19 @@ constexpr long kMaxAtomReferences = 100000;
 constexpr int kFailuresKept = 10;
 
 using zyntest::HandleCount;
+using zyntest::InitiateMove;
+using zyntest::kWrongApplicationName;
+using zyntest::kWrongItemName;
+using zyntest::Move;
 using zyntest::PrivateBytes;
+using zyntest::Rng;
+
+// The server's moves named by the mask ZYN_DDESOAK_MOVES (bit n: the nth of
+// Move; all when unset), to run one misbehaviour alone.
+uint32_t MoveMask() {
+    const char* mask = getenv("ZYN_DDESOAK_MOVES");
+    return mask ? static_cast<uint32_t>(strtoul(mask, nullptr, 16)) : ~0u;
+}
 
 // Bytes in use on the process heap, where GlobalAlloc takes its blocks.
 long long HeapInUse() {
@@ -70,7 +84,7 @@ int ConversationWindows() {
 class Soak {
 public:
     Soak(const SoakOptions& options, SoakFigures& figures)
-        : options_(options), figures_(figures), rng_{options.seed}, server_(options.seed ^ 0x5EEDull) {}
+        : options_(options), figures_(figures), rng_{options.seed}, server_(options.seed ^ 0x5EEDull, MoveMask()) {}
 
     bool ready() const { return server_.ready(); }
     uint64_t transactions() const { return server_.transactions(); }
@@ -200,7 +214,7 @@ private:
     const SoakOptions& options_;
     SoakFigures& figures_;
     Rng rng_;
-    HostileProgman server_;
+    zyntest::ScriptedProgman server_;
 };
 
 }  // namespace

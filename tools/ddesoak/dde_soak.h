@@ -1,7 +1,7 @@
 // The DDE soak: many Program Manager transactions through the exports of
 // zynshell (ZynPMInit forcing DDE, then groups made, shown, listed, filled,
-// emptied and deleted at random) against HostileProgman, with a short
-// answer bound, in conversations of a few calls each.
+// emptied and deleted at random) against ScriptedProgman's seeded script,
+// with a short answer bound, in conversations of a few calls each.
 //
 // What must hold, and is counted as a failure otherwise: no call takes
 // longer than its bound (the answer bound per transaction the server saw

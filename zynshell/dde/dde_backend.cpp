@@ -1,4 +1,4 @@
-// The DDE backend as the core sees it (dde_backend.h).
+// The DDE backend as the DLL layer sees it (dde_backend.h).
 #include "dde/dde_backend.h"
 
 #include <new>
@@ -7,7 +7,9 @@
 
 namespace zynshell {
 
-ProgramManager* MakeDdeProgramManager(int16_t ntFlag, int32_t platformKind) {
+namespace {
+
+DdeProgramManager* Make(int16_t ntFlag, int32_t platformKind) {
     try {
         return new DdeProgramManager(ntFlag, platformKind);
     } catch (const ZynException&) {
@@ -17,10 +19,21 @@ ProgramManager* MakeDdeProgramManager(int16_t ntFlag, int32_t platformKind) {
     }
 }
 
-int InitiateDdeConversation(ProgramManager& pm) { return static_cast<DdeProgramManager&>(pm).Initiate(); }
+}  // namespace
 
-int RequestDdeGroups(ProgramManager& pm) { return static_cast<DdeProgramManager&>(pm).Request("GROUPS"); }
+ProgramManager* MakeDdeProgramManager(int16_t ntFlag, int32_t platformKind) { return Make(ntFlag, platformKind); }
 
+ProgramManager* OpenDdeProgramManager(int16_t ntFlag, int32_t platformKind) {
+    DdeProgramManager* pm = Make(ntFlag, platformKind);
+    if (pm && !pm->Initiate()) {
+        delete pm;
+        return nullptr;
+    }
+    return pm;
+}
+
+// The one downcast: tests and the soak hold the object only as the
+// program manager the library handed out.
 void SetDdeAnswerTimeout(ProgramManager& pm, uint32_t milliseconds) {
     static_cast<DdeProgramManager&>(pm).answerTimeout = milliseconds;
 }

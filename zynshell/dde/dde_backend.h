@@ -1,6 +1,5 @@
-// What the core needs from the DDE (Program Manager) backend: making the
-// object, opening its conversation, and the group listing that
-// ZynListSubFolders asks for.
+// What the DLL layer needs from the DDE (Program Manager) backend: making
+// the object, with or without its conversation.
 #pragma once
 
 #include <cstdint>
@@ -11,14 +10,12 @@ class ProgramManager;
 
 // A new DdeProgramManager, or null when it cannot be built; never throws.
 ProgramManager* MakeDdeProgramManager(int16_t ntFlag, int32_t platformKind);
-// Opens the object's conversation with Program Manager; 1 on success. The
-// object is already on DdeObjectList, because the acknowledgement arrives
-// at the window procedure while the initiate is still being broadcast.
-int InitiateDdeConversation(ProgramManager& pm);
-// Fills the info buffer with Program Manager's list of groups; 1/0.
-int RequestDdeGroups(ProgramManager& pm);
+// The same with its conversation with Program Manager open; null when
+// either fails.
+ProgramManager* OpenDdeProgramManager(int16_t ntFlag, int32_t platformKind);
 
-// For tests: how long a request or execute of pm waits for its answer.
+// For tests: how long a request or execute of pm (a DDE program manager)
+// waits for its answer.
 void SetDdeAnswerTimeout(ProgramManager& pm, uint32_t milliseconds);
 
 }  // namespace zynshell

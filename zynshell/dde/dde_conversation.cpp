@@ -14,9 +14,8 @@
 #include <dde.h>
 
 #include <cstring>
-#include <new>
 
-#include "core/platform.h"
+#include "model/platform.h"
 #include "dde/dde_window.h"
 
 namespace zynshell {
@@ -52,7 +51,7 @@ bool PostAck(HWND to, HWND from, WORD status, ATOM item) {
 }  // namespace
 
 DdeProgramManager::DdeProgramManager(int16_t ntFlagArg, int32_t platformKindArg)
-    : ProgramManager(kBackendDde, ntFlagArg != 0 ? 1 : 0, platformKindArg) {
+    : ProgmanRules(kBackendDde, ntFlagArg != 0 ? 1 : 0, platformKindArg) {
     window_.reset(CreateWindowExA(0, "zynshell", "", kConversationStyle, -1, -1, -1, -1, nullptr, nullptr,
                                   ThisModule(), nullptr));
     if (!window_) throw ZynException();
@@ -60,16 +59,23 @@ DdeProgramManager::DdeProgramManager(int16_t ntFlagArg, int32_t platformKindArg)
     ackTimeout = kAckTimeout;
     if (!progmanAtom) progmanAtom = GlobalAddAtomA(applicationName_);
 
-    infoBuffer = new (std::nothrow) char[kInfoBufferSize];
-    if (infoBuffer) infoBuffer[0] = '\0';
     ReadStartupGroupName();
-    if (platformKind == kPlatformNt4) ReadProgramsDirectories();
+    if (platformKind == kPlatformNt4) {
+        ReadRoot(kProgramsRoot, "Programs", 0, kShellFoldersKey);
+        ReadRoot(kCommonProgramsRoot, "Common Programs", 1, kShellFoldersKey);
+    }
     // The base destructor frees the strings, the member the window.
-    if (!infoBuffer || !startup || (platformKind == kPlatformNt4 && (!programs || !commonPrograms)))
+    if (!startup() || (platformKind == kPlatformNt4 && (!programs() || !commonPrograms())))
         throw ZynException();
+    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+DdeProgramManager* DdeProgramManager::OfWindow(HWND window) {
+    return reinterpret_cast<DdeProgramManager*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
 DdeProgramManager::~DdeProgramManager() {
+    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
     if (serverWindow) EndConversation();
     GlobalDeleteAtom(progmanAtom);
     window_.reset();
@@ -91,7 +97,7 @@ void DdeProgramManager::EndConversation() {
         while (PeekMessageA(&msg, window, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
             if (msg.message == WM_DDE_TERMINATE && reinterpret_cast<HWND>(msg.wParam) == serverWindow && posted)
                 return;
-            // By now the object is off the list the window procedure looks in.
+            // By now the window no longer leads the window procedure here.
             dispatchingPosted_ = true;
             if (msg.message == WM_DDE_ACK) OnAck(reinterpret_cast<HWND>(msg.wParam), msg.lParam);
             else if (msg.message == WM_DDE_DATA) OnData(reinterpret_cast<HWND>(msg.wParam), msg.lParam);
@@ -102,6 +108,8 @@ void DdeProgramManager::EndConversation() {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, bound - elapsed, QS_POSTMESSAGE);
     }
 }
+
+int DdeProgramManager::ListSubFolders(ProgramFolder*) { return Request("GROUPS"); }
 
 int DdeProgramManager::Initiate() { return Transact(WM_DDE_INITIATE, applicationName_); }
 
@@ -114,7 +122,7 @@ int DdeProgramManager::Request(const char* item) {
         lastError = kErrEmptyName;
         return 0;
     }
-    memset(infoBuffer, ' ', kInfoBufferSize);
+    memset(infoBuffer(), ' ', kInfoBufferSize);
     infoAvailable = 0;
     infoCursor = nullptr;
     if (Transact(WM_DDE_REQUEST, item)) return 1;
@@ -124,7 +132,7 @@ int DdeProgramManager::Request(const char* item) {
 
 // A failed request leaves no text to read.
 void DdeProgramManager::FailRequest() {
-    infoBuffer[0] = '\0';
+    infoBuffer()[0] = '\0';
     infoAvailable = 0;
     infoCursor = nullptr;
 }
@@ -316,7 +324,7 @@ void DdeProgramManager::OnData(HWND sender, LPARAM lParam) {
         return;
     }
     infoAvailable = 1;
-    infoCursor = infoBuffer;
+    infoCursor = infoBuffer();
     const auto* bytes = static_cast<const BYTE*>(GlobalLock(data));
     if (!bytes) {
         transactionFailed = 1;
@@ -347,8 +355,8 @@ void DdeProgramManager::OnData(HWND sender, LPARAM lParam) {
     size_t n = 0;
     const size_t limit = size - kDataHeaderSize < kInfoBufferSize - 1 ? size - kDataHeaderSize : kInfoBufferSize - 1;
     while (n < limit && text[n]) ++n;
-    memcpy(infoBuffer, text, n);
-    infoBuffer[n] = '\0';
+    memcpy(infoBuffer(), text, n);
+    infoBuffer()[n] = '\0';
     // Without an acknowledgement the item atom is the client's to delete.
     if (!(flags & kDataAckRequired) || !PostAck(sender, window_.get(), kAckPositive, item)) GlobalDeleteAtom(item);
     GlobalUnlock(data);

@@ -24,14 +24,14 @@
 
 #include <cstdint>
 
-#include "core/program_manager.h"
+#include "dde/progman_rules.h"
 
 namespace zynshell {
 
 // The module-wide atom of "PROGMAN" (dde_window.cpp).
 extern ATOM progmanAtom;
 
-class DdeProgramManager : public ProgramManager {
+class DdeProgramManager : public ProgmanRules {
 public:
     // Time-out of the initiate broadcast, per window that receives it.
     static constexpr uint32_t kAckTimeout = 6000;
@@ -45,20 +45,26 @@ public:
     // longer than answerTimeout).
     static constexpr uint32_t kTerminateWait = 2000;
 
-    // Throws ZynException when the window, the info buffer, the StartUp group
-    // name or (platform kind 3) a Programs directory cannot be had; what was
-    // made by then is released, the window included.
+    // Throws ZynException when the window, the StartUp group name or
+    // (platform kind 3) a Programs directory cannot be had, std::bad_alloc
+    // without the info buffer; what was made by then is released, the window
+    // included. The window knows its object (GWLP_USERDATA) from the end of
+    // the construction to the start of the destruction.
     DdeProgramManager(int16_t ntFlag, int32_t platformKind);
     ~DdeProgramManager() override;
 
     ProgramFolder* OpenFolder(const char* name, int32_t type, int create) override;
     int FolderExists(const char* name, int32_t type) override;
+    // Program Manager lists all its groups; no folder is needed.
+    int ListSubFolders(ProgramFolder* folder) override;
 
     // The three transactions; 1/0 with lastError set on failure.
     int Initiate();
     int Request(const char* item);
     int Execute(const char* command);
 
+    // The object of a conversation window, or null.
+    static DdeProgramManager* OfWindow(HWND window);
     // Called by the window procedure of the class "zynshell".
     void OnAck(HWND sender, LPARAM lParam);
     void OnData(HWND sender, LPARAM lParam);
@@ -79,7 +85,6 @@ private:
     void EndConversation();
     void DispatchPosted(const MSG& msg);
     void ReadStartupGroupName();
-    void ReadProgramsDirectories();
     int RegistryGroupExists(const char* name, int32_t type);
     bool GroupListHolds(const char* name);
     void ReleaseLateData(HWND sender, HGLOBAL data, ATOM item);

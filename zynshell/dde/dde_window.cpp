@@ -5,7 +5,6 @@
 
 #include <dde.h>
 
-#include "dde/dde_object_list.h"
 #include "dde/dde_program_manager.h"
 
 namespace zynshell {
@@ -14,9 +13,7 @@ ATOM progmanAtom = 0;
 
 LRESULT CALLBACK DdeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DDE_ACK || message == WM_DDE_DATA) {
-        for (DdeObjectNode* node = DdeObjectListHead(); node; node = node->next) {
-            auto* pm = dynamic_cast<DdeProgramManager*>(node->object);
-            if (!pm || pm->conversationWindow() != window) continue;
+        if (DdeProgramManager* pm = DdeProgramManager::OfWindow(window)) {
             HWND sender = reinterpret_cast<HWND>(wParam);
             if (message == WM_DDE_ACK) pm->OnAck(sender, lParam);
             else pm->OnData(sender, lParam);

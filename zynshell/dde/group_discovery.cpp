@@ -10,17 +10,14 @@
 #include "dde/dde_program_manager.h"
 
 #include <cstring>
-#include <new>
 
 #include "bounded.h"
-#include "core/platform.h"
-#include "shell/shell_folders_key.h"
+#include "model/platform.h"
 
 namespace zynshell {
 
 namespace {
 
-constexpr size_t kGroupPathSize = 2048;
 constexpr int kNameBufferSize = 80;
 constexpr int kSettingsValueSize = 1024;
 constexpr UINT kDefaultStartupNameId = 120;
@@ -32,13 +29,6 @@ const char kPersonalGroupsKey[] = "UNICODE Program Groups";
 const char kCommonGroupsKey[] = "SOFTWARE\\Program Groups";
 
 bool IsCommon(int32_t type) { return (static_cast<uint32_t>(type) & kTypeCommon) != 0; }
-
-char* CopyString(const char* s) {
-    const size_t cb = strlen(s) + 1;
-    char* copy = new (std::nothrow) char[cb];
-    if (copy) memcpy(copy, s, cb);
-    return copy;
-}
 
 // True only when the key is plainly absent; a key that exists but cannot be
 // read still holds the registry's answer.
@@ -61,8 +51,8 @@ int DdeProgramManager::FolderExists(const char* name, int32_t type) {
     if (!name) return 0;
     if (platformKind == kPlatformOther && !GroupsKeyMissing(type) && RegistryGroupExists(name, type)) return 1;
     if (platformKind == kPlatformNt4) {
-        char path[kGroupPathSize];
-        const char* root = IsCommon(type) ? commonPrograms : programs;
+        char path[kRootPathSize];
+        const char* root = IsCommon(type) ? commonPrograms() : programs();
         if (!root || !zyn::BoundedFormat(path, sizeof path, "%s\\%s", root, name)) return 0;
         return IsDirectoryPath(path) ? 1 : 0;
     }
@@ -77,24 +67,25 @@ int DdeProgramManager::FolderExists(const char* name, int32_t type) {
 // regard to case; a name that only begins or ends another ("Acme" of "Acme
 // Tools") is a different group.
 bool DdeProgramManager::GroupListHolds(const char* name) {
-    const size_t length = strnlen(infoBuffer, kInfoBufferSize);
+    const char* const text = infoBuffer();
+    const size_t length = strnlen(text, kInfoBufferSize);
     const int cchName = lstrlenA(name);
     if (cchName == 0) return false;
     size_t line = 0;
     while (line < length) {
         size_t end = line;
-        while (end < length && infoBuffer[end] != '\r' && infoBuffer[end] != '\n') ++end;
+        while (end < length && text[end] != '\r' && text[end] != '\n') ++end;
         if (static_cast<int>(end - line) == cchName &&
-            CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, infoBuffer + line, cchName, name, cchName) ==
+            CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, text + line, cchName, name, cchName) ==
                 CSTR_EQUAL)
             return true;
-        line = end + (end + 1 < length && infoBuffer[end] == '\r' && infoBuffer[end + 1] == '\n' ? 2 : 1);
+        line = end + (end + 1 < length && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
     }
     return false;
 }
 
 int DdeProgramManager::RegistryGroupExists(const char* name, int32_t type) {
-    char path[kGroupPathSize];
+    char path[kRootPathSize];
     if (!zyn::BoundedFormat(path, sizeof path, "%s\\%s", IsCommon(type) ? kCommonGroupsKey : kPersonalGroupsKey,
                             name))
         return 0;
@@ -109,7 +100,7 @@ int DdeProgramManager::RegistryGroupExists(const char* name, int32_t type) {
 // Program Manager lets the user rename the StartUp group; its name is in the
 // settings file named by the shell module, when that module is loaded here.
 void DdeProgramManager::ReadStartupGroupName() {
-    startup = CopyString("StartUp");
+    SetRoot(kStartupRoot, "StartUp");
     char shell[kNameBufferSize];
     GetPrivateProfileStringA("boot", "shell", "", shell, sizeof shell, "system.ini");
     if (!shell[0]) return;
@@ -123,16 +114,7 @@ void DdeProgramManager::ReadStartupGroupName() {
     if (lstrcmpiA(defaultName, "Start Up") == 0) zyn::BoundedCopy(defaultName, "StartUp");
     char value[kSettingsValueSize];
     GetPrivateProfileStringA("Settings", "StartUp", defaultName, value, sizeof value, settingsFile);
-    if (char* name = CopyString(value)) {
-        delete[] startup;
-        startup = name;
-    }
-}
-
-void DdeProgramManager::ReadProgramsDirectories() {
-    char directory[kGroupPathSize];
-    if (ReadShellFolder("Programs", directory, sizeof directory, 0)) programs = CopyString(directory);
-    if (ReadShellFolder("Common Programs", directory, sizeof directory, 1)) commonPrograms = CopyString(directory);
+    SetRoot(kStartupRoot, value);
 }
 
 }  // namespace zynshell

@@ -11,7 +11,7 @@
 
 #include <cstddef>
 
-#include "core/program_item.h"
+#include "model/program_item.h"
 
 namespace zynshell {
 

@@ -10,7 +10,7 @@
 // before anything of the operation is sent: result 0, lastError 14.
 #pragma once
 
-#include "core/program_folder.h"
+#include "model/program_folder.h"
 #include "dde/progman_command.h"
 
 namespace zynshell {
@@ -19,24 +19,26 @@ class DdeProgramManager;
 
 class ProgmanGroup : public ProgramFolder {
 public:
-    ProgmanGroup(const char* name, int32_t type) : ProgramFolder(name, type) {}
+    ProgmanGroup(DdeProgramManager& pm, const char* name, int32_t type) : ProgramFolder(name, type), pm_(pm) {}
 
-    int Delete(ProgramManager& pm) override;
-    int Update(ProgramManager& pm) override;
-    int Show(ProgramManager& pm, int showCmd) override;
-    int ListSubFolders(ProgramManager& pm) override;
-    int ListItems(ProgramManager& pm) override;
-    int AddItem(ProgramManager& pm, const ProgramItem& item) override;
-    int DeleteItem(ProgramManager& pm, const char* itemName) override;
-    int ReplaceItem(ProgramManager& pm, const char* itemName) override;
+    int Delete() override;
+    int Update() override;
+    int Show(int showCmd) override;
+    int ListSubFolders() override;
+    int ListItems() override;
+    int AddItem(const ProgramItem& item) override;
+    int DeleteItem(const char* itemName) override;
+    int ReplaceItem(const char* itemName) override;
 
     // Sends CreateGroup for this group; 1/0 (lastError 8 for an empty name).
-    int CreateGroup(DdeProgramManager& pm);
+    int CreateGroup();
 
 private:
-    int CommonFlag(const ProgramManager& pm) const;
-    int SendItemCommand(ProgramManager& pm, const char* itemName,
-                        bool (*format)(char*, const char*));
+    int CommonFlag() const;
+    int Refused();
+    int SendItemCommand(const char* itemName, bool (*format)(char*, const char*));
+
+    DdeProgramManager& pm_;
 
     char commandBuffer_[kCommandBufferSize];
 };

@@ -1,6 +1,6 @@
 // Directory work of the shell backend (see folder_directory.h).
 //
-// Paths of directory entries and search patterns live in MAX_PATH buffers
+// Paths of directory entries and search patterns live in kPathSize buffers
 // and the growing path of CreateFolderPath in 512 bytes; a path that would
 // not fit is skipped rather than shortened, because a shortened path names a
 // different file.
@@ -16,7 +16,8 @@
 #include <cstring>
 
 #include "bounded.h"
-#include "core/program_manager.h"
+#include "model/platform.h"
+#include "model/program_manager.h"
 
 namespace zynshell {
 
@@ -86,7 +87,7 @@ bool RemoveFolderTree(const char* path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return RemoveLink(path, attributes);
 
-    char pattern[MAX_PATH];
+    char pattern[kPathSize];
     WIN32_FIND_DATAA entry;
     zyn::UniqueFind find;
     if (zyn::BoundedFormat(pattern, sizeof pattern, "%s\\*.*", path))
@@ -94,7 +95,7 @@ bool RemoveFolderTree(const char* path) {
     if (find) {
         do {
             if (IsDotEntry(entry.cFileName)) continue;
-            char entryPath[MAX_PATH];
+            char entryPath[kPathSize];
             // Too long to name here: it stays, and so does its directory.
             if (!zyn::BoundedFormat(entryPath, sizeof entryPath, "%s\\%s", path, entry.cFileName))
                 continue;

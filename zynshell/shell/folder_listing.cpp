@@ -1,5 +1,5 @@
 // ListFolder (see folder_listing.h). The search pattern and each entry's
-// path are built in MAX_PATH buffers; an entry whose path does not fit is
+// path are built in kPathSize buffers; an entry whose path does not fit is
 // left out of the listing rather than read under a shortened name. One link
 // object serves every shortcut of the listing.
 #include "shell/folder_listing.h"
@@ -12,14 +12,15 @@
 #include <cstring>
 
 #include "bounded.h"
+#include "model/platform.h"
 #include "shell/shell_program_manager.h"
 
 namespace zynshell {
 
 namespace {
 
-// Room for four 260-byte fields, the quotes, commas, numbers and CR LF.
-constexpr size_t kItemLineSize = 4 * MAX_PATH + 64;
+// Room for four path-sized fields, the quotes, commas, numbers and CR LF.
+constexpr size_t kItemLineSize = 4 * kPathSize + 64;
 
 // Formats the item line of the shortcut in `path`. A file that cannot be
 // loaded as a shortcut gives a line of empty fields: the link object would
@@ -27,10 +28,10 @@ constexpr size_t kItemLineSize = 4 * MAX_PATH + 64;
 // as this entry's. False when the line does not fit (it cannot, with fields
 // of at most 259 characters each).
 bool FormatItemLine(ShellProgramManager& pm, const char* path, char* line, size_t cbLine) {
-    char description[MAX_PATH] = "";
-    char target[MAX_PATH] = "";
-    char workDir[MAX_PATH] = "";
-    char iconPath[MAX_PATH] = "";
+    char description[kPathSize] = "";
+    char target[kPathSize] = "";
+    char workDir[kPathSize] = "";
+    char iconPath[kPathSize] = "";
     int iconIndex = 0;
     WORD hotkey = 0;
     int showCmd = SW_SHOWNORMAL;
@@ -39,8 +40,8 @@ bool FormatItemLine(ShellProgramManager& pm, const char* path, char* line, size_
     // of taking the file's, so the previous shortcut's would be reported;
     // the default is the honest answer there, and elsewhere Load replaces it.
     pm.shellLink()->SetShowCmd(SW_SHOWNORMAL);
-    WCHAR widePath[MAX_PATH];
-    bool loaded = MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) > 0 &&
+    WCHAR widePath[kPathSize];
+    bool loaded = MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kPathSize) > 0 &&
                   SUCCEEDED(pm.persistFile()->Load(widePath, STGM_READ));
     if (loaded) {
         IShellLinkA* link = pm.shellLink();
@@ -54,8 +55,8 @@ bool FormatItemLine(ShellProgramManager& pm, const char* path, char* line, size_
         if (FAILED(link->GetHotkey(&hotkey))) hotkey = 0;
         if (FAILED(link->GetShowCmd(&showCmd))) showCmd = SW_SHOWNORMAL;
         // The getters terminate within their buffers, but make sure.
-        description[MAX_PATH - 1] = target[MAX_PATH - 1] = '\0';
-        workDir[MAX_PATH - 1] = iconPath[MAX_PATH - 1] = '\0';
+        description[kPathSize - 1] = target[kPathSize - 1] = '\0';
+        workDir[kPathSize - 1] = iconPath[kPathSize - 1] = '\0';
     }
     return zyn::BoundedFormat(line, cbLine, "\"%s\",\"%s\",%s,%s,0,0,%d,%u,%d\r\n", description, target,
                        workDir, iconPath, iconIndex, static_cast<unsigned>(hotkey),
@@ -68,7 +69,7 @@ bool IsDotEntry(const char* name) { return strcmp(name, ".") == 0 || strcmp(name
 
 void ListFolder(ShellProgramManager& pm, const char* path, int itemsFlag) {
     pm.BeginInfo();
-    char pattern[MAX_PATH];
+    char pattern[kPathSize];
     WIN32_FIND_DATAA entry;
     zyn::UniqueFind find;
     if (zyn::BoundedFormat(pattern, sizeof pattern, "%s\\%s", path, itemsFlag ? "*.lnk" : "*.*"))
@@ -81,7 +82,7 @@ void ListFolder(ShellProgramManager& pm, const char* path, int itemsFlag) {
                     continue;
                 if (!zyn::BoundedFormat(line, sizeof line, "%s\r\n", entry.cFileName)) continue;
             } else {
-                char entryPath[MAX_PATH];
+                char entryPath[kPathSize];
                 if (!zyn::BoundedFormat(entryPath, sizeof entryPath, "%s\\%s", path, entry.cFileName))
                     continue;
                 if (!FormatItemLine(pm, entryPath, line, sizeof line)) continue;

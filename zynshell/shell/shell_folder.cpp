@@ -33,14 +33,13 @@ bool CanonicalPath(const char* path, char* out, DWORD cbOut) {
 // menu or the desktop, which no caller can mean. A path that cannot be put
 // in its full form is not deleted either.
 bool HoldsAStartMenuRoot(const ProgramManager& pm, const char* path) {
-    char folder[kFolderPathSize];
+    char folder[kRootPathSize];
     if (!CanonicalPath(path, folder, sizeof folder)) return true;
     const int cchFolder = lstrlenA(folder);
     const bool endsInSeparator = cchFolder > 0 && folder[cchFolder - 1] == '\\';  // a drive root
-    const char* roots[] = {pm.desktop,       pm.programs,       pm.startup,
-                           pm.commonDesktop, pm.commonPrograms, pm.commonStartup};
-    for (const char* rootPath : roots) {
-        char root[kFolderPathSize];
+    for (int which = 0; which < kRootCount; ++which) {
+        const char* rootPath = pm.root(static_cast<RootIndex>(which));
+        char root[kRootPathSize];
         if (!rootPath || !CanonicalPath(rootPath, root, sizeof root)) continue;
         const int cchRoot = lstrlenA(root);
         if (cchRoot < cchFolder) continue;
@@ -52,57 +51,51 @@ bool HoldsAStartMenuRoot(const ProgramManager& pm, const char* path) {
     return false;
 }
 
+}  // namespace
+
 // The operations below act on the directory itself; one that was removed
 // behind the handle's back is reported (error 17) rather than answered with
 // an empty listing or a refresh of nothing.
-bool DirectoryPresent(ProgramManager& pm, const char* path) {
-    if (DirectoryExists(path)) return true;
-    pm.lastError = kErrNoDirectory;
+bool ShellFolder::DirectoryPresent() {
+    if (DirectoryExists(name())) return true;
+    pm_.lastError = kErrNoDirectory;
     return false;
 }
 
-}  // namespace
-
-int ShellFolder::Delete(ProgramManager& pm) {
-    if (HoldsAStartMenuRoot(pm, name())) {
-        pm.openFolders.Remove(this);
-        return 0;
-    }
-    bool removed = RemoveFolderTree(name());
-    pm.openFolders.Remove(this);
+int ShellFolder::Delete() {
+    const bool removed = !HoldsAStartMenuRoot(pm_, name()) && RemoveFolderTree(name());
+    pm_.openFolders.Remove(this);
     return removed ? 1 : 0;
 }
 
-int ShellFolder::Update(ProgramManager& pm) {
-    if (!DirectoryPresent(pm, name())) return 0;
+int ShellFolder::Update() {
+    if (!DirectoryPresent()) return 0;
     NotifyShellOfPath(SHCNE_UPDATEDIR, name());
     return 1;
 }
 
-int ShellFolder::Show(ProgramManager& pm, int showCmd) {
+int ShellFolder::Show(int showCmd) {
     if (showCmd < 1 || showCmd > 8) {
-        pm.lastError = kErrBadShowCommand;
+        pm_.lastError = kErrBadShowCommand;
         return 0;
     }
-    if (!DirectoryPresent(pm, name())) return 0;
+    if (!DirectoryPresent()) return 0;
     ShellExecuteA(nullptr, "open", name(), nullptr, nullptr, showCmd);
     return 1;
 }
 
-int ShellFolder::ListSubFolders(ProgramManager& pm) {
-    if (!DirectoryPresent(pm, name())) return 0;
-    ListFolder(static_cast<ShellProgramManager&>(pm), name(), 0);
+int ShellFolder::ListSubFolders() {
+    if (!DirectoryPresent()) return 0;
+    ListFolder(pm_, name(), 0);
     return 1;
 }
 
-int ShellFolder::ListItems(ProgramManager& pm) {
-    if (!DirectoryPresent(pm, name())) return 0;
-    ListFolder(static_cast<ShellProgramManager&>(pm), name(), 1);
+int ShellFolder::ListItems() {
+    if (!DirectoryPresent()) return 0;
+    ListFolder(pm_, name(), 1);
     return 1;
 }
 
-int ShellFolder::ReplaceItem(ProgramManager& pm, const char* itemName) {
-    return DeleteItem(pm, itemName);
-}
+int ShellFolder::ReplaceItem(const char* itemName) { return DeleteItem(itemName); }
 
 }  // namespace zynshell

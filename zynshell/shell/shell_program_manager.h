@@ -5,7 +5,8 @@
 // the one shell link object this object holds for its whole life.
 //
 // ZynPMInit constructs it on the calling thread; construction throws
-// ZynException when a root, the link object or the info buffer is missing.
+// ZynException when a root or the link object is missing, std::bad_alloc
+// without the info buffer.
 // The object and every folder handle it gives out belong to that thread.
 #pragma once
 
@@ -17,13 +18,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/program_manager.h"
-#include "shell/shell_folders_key.h"
+#include "model/platform.h"
+#include "model/program_manager.h"
 
 namespace zynshell {
-
-// Size of the buffer into which a folder's directory path is resolved.
-constexpr size_t kFolderPathSize = 2048;
 
 class ShellProgramManager : public ProgramManager {
 public:
@@ -51,7 +49,7 @@ public:
     IPersistFile* persistFile() const { return persistFile_.get(); }
 
 private:
-    void ReleaseEverything();
+    void ReleaseCom();
 
     zyn::ComPtr<IShellLinkA> shellLink_;
     zyn::ComPtr<IPersistFile> persistFile_;

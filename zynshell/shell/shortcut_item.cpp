@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include "bounded.h"
+#include "model/platform.h"
 #include "shell/shell_folder.h"
 #include "shell/shell_notify.h"
 #include "shell/shell_program_manager.h"
@@ -24,20 +25,16 @@ const char* OrEmpty(const char* s) { return s ? s : ""; }
 
 }  // namespace
 
-int ShellFolder::AddItem(ProgramManager& pm, const ProgramItem& item) {
-    char path[MAX_PATH];
-    if (!BuildShortcutPath(name(), item, path, sizeof path)) {
-        pm.lastError = kErrBadItemName;
-        return 0;
-    }
-    WCHAR widePath[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH) == 0) {
-        pm.lastError = kErrBadItemName;
+int ShellFolder::AddItem(const ProgramItem& item) {
+    char path[kPathSize];
+    WCHAR widePath[kPathSize];
+    if (!BuildShortcutPath(name(), item, path, sizeof path) ||
+        MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kPathSize) == 0) {
+        pm_.lastError = kErrBadItemName;
         return 0;
     }
 
-    auto& shell = static_cast<ShellProgramManager&>(pm);
-    IShellLinkA* link = shell.shellLink();
+    IShellLinkA* link = pm_.shellLink();
     const uint32_t flags = item.flags;
     link->SetPath(OrEmpty(item.command));
     link->SetDescription(flags & kItemName ? OrEmpty(item.name) : "");
@@ -52,17 +49,17 @@ int ShellFolder::AddItem(ProgramManager& pm, const ProgramItem& item) {
 
     // The folder's directory removed meanwhile, a read-only shortcut of the
     // same name, or a directory of that name: the file is not written.
-    if (FAILED(shell.persistFile()->Save(widePath, TRUE))) {
-        pm.lastError = kErrNotSaved;
+    if (FAILED(pm_.persistFile()->Save(widePath, TRUE))) {
+        pm_.lastError = kErrNotSaved;
         return 0;
     }
     NotifyShellOfPath(SHCNE_CREATE | SHCNE_UPDATEDIR, path);
     return 1;
 }
 
-int ShellFolder::DeleteItem(ProgramManager& pm, const char* itemName) {
-    char sought[MAX_PATH];
-    char pattern[MAX_PATH];
+int ShellFolder::DeleteItem(const char* itemName) {
+    char sought[kPathSize];
+    char pattern[kPathSize];
     // A name too long for a file name matches no shortcut.
     if (!zyn::BoundedFormat(sought, sizeof sought, "%s.lnk", OrEmpty(itemName)) ||
         !zyn::BoundedFormat(pattern, sizeof pattern, "%s\\*.lnk", name()))
@@ -76,14 +73,14 @@ int ShellFolder::DeleteItem(ProgramManager& pm, const char* itemName) {
         // The item is there; a path too long to name it means it stays, as
         // surely as a refused deletion. The shell is told whatever the
         // deletion gave.
-        char path[MAX_PATH];
+        char path[kPathSize];
         bool deleted = false;
         if (zyn::BoundedFormat(path, sizeof path, "%s\\%s", name(), entry.cFileName)) {
             deleted = DeleteFileA(path) != 0;
             NotifyShellOfPath(SHCNE_UPDATEDIR, path);
         }
         if (deleted) return 1;
-        pm.lastError = kErrNotDeleted;
+        pm_.lastError = kErrNotDeleted;
         return 0;
     } while (FindNextFileA(find.get(), &entry));
     return 1;

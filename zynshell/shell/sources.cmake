@@ -1,7 +1,5 @@
 # Shell backend sources: Start-menu roots, folder directories, shortcut items.
 target_sources(zynshell_internal PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/is_administrator.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/shell_folders_key.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell_program_manager.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/folder_directory.cpp
@@ -11,4 +9,3 @@ target_sources(zynshell_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/shortcut_item.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell_notify.cpp
 )
-target_link_libraries(zynshell_internal PUBLIC ole32 uuid shell32 user32 advapi32)

@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/library_api.h"
+#include "dll/library_api.h"
 #include "dde/dde_backend.h"
-#include "dde/dde_object_list.h"
 #include "dde/dde_program_manager.h"
 #include "dde/dde_window.h"
 #include "scripted_progman.h"
@@ -116,7 +115,6 @@ TEST(DdeInitiate, TheAnswerDecidesWhetherAnObjectIsMade) {
             zynshell::PMUninit(pm);
             EXPECT_TRUE(ServerLogs(server, "terminate"));
         }
-        EXPECT_EQ(zynshell::DdeObjectListHead(), nullptr);
         EXPECT_EQ(ConversationWindows(), 0);
         EXPECT_EQ(GlobalFindAtomA("ZynOtherApp"), 0) << "the answer's atoms are deleted";
     }
@@ -134,6 +132,22 @@ TEST(DdeInitiate, TheFirstOfTwoServersWins) {
     EXPECT_EQ(first.Executes(), Lines{"[Zyn()]"});
     EXPECT_TRUE(second.Executes().empty());
     zynshell::PMUninit(pm);
+}
+
+// Each conversation window leads the answers it receives to its own object.
+TEST(DdeWindow, AnswersReachTheObjectOfTheirWindow) {
+    ScriptedProgman server;
+    ASSERT_TRUE(server.ready());
+    ProgramManager* one = zynshell::PMInit(1);
+    ProgramManager* two = zynshell::PMInit(1);
+    ASSERT_TRUE(one && two);
+    zynshell::SetDdeAnswerTimeout(*one, kShortWait);
+    zynshell::SetDdeAnswerTimeout(*two, kShortWait);
+    EXPECT_EQ(static_cast<DdeProgramManager*>(two)->Execute("[Two()]"), 1);
+    EXPECT_EQ(static_cast<DdeProgramManager*>(one)->Execute("[One()]"), 1);
+    EXPECT_EQ(server.Executes(), (Lines{"[Two()]", "[One()]"}));
+    zynshell::PMUninit(two);
+    zynshell::PMUninit(one);
 }
 
 TEST(DdeLifecycle, FailedConstructionLeavesNoWindow) {
@@ -340,9 +354,9 @@ TEST_F(DdeConversation, NoAtomOrMemoryOutlivesItsTransaction) {
 }
 
 TEST_F(DdeConversation, ReadersStayInsideTheInfoBuffer) {
-    memset(pm->infoBuffer, ' ', zynshell::kInfoBufferSize);
+    memset(pm->infoBuffer(), ' ', zynshell::kInfoBufferSize);
     pm->infoAvailable = 1;
-    pm->infoCursor = pm->infoBuffer + zynshell::kInfoBufferSize - 100;
+    pm->infoCursor = pm->infoBuffer() + zynshell::kInfoBufferSize - 100;
     EXPECT_EQ(ReadAll(pm), Lines{std::string(100, ' ')});
 }
 
@@ -370,7 +384,7 @@ TEST(DdeStartupGroup, NameComesFromTheShellModulesSettingsFile) {
         WritePrivateProfileStringA("Settings", "StartUp", c.value, "zynprogman.ini");
         ProgramManager* pm = zynshell::MakeDdeProgramManager(1, 2);
         ASSERT_NE(pm, nullptr);
-        EXPECT_STREQ(pm->startup, c.startup);
+        EXPECT_STREQ(pm->startup(), c.startup);
         static_cast<DdeProgramManager*>(pm)->Initiate();  // keeps the count on "PROGMAN" even
         delete pm;
     }

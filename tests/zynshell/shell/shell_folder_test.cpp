@@ -93,7 +93,7 @@ TEST_F(ShellFolderTest, OpeningFindsRegisteredHandlesByExactPathOnly) {
     ProgramFolder* root = Open(nullptr, 0);
     ASSERT_NE(root, nullptr);
     EXPECT_STREQ(root->name(), roots.programs.c_str());
-    ASSERT_EQ(root->ListSubFolders(*pm), 1);
+    ASSERT_EQ(root->ListSubFolders(), 1);
     EXPECT_EQ(ReadAllLines(*pm), std::vector<std::string>{"Tools"});
 }
 
@@ -104,7 +104,7 @@ TEST_F(ShellFolderTest, DeleteRemovesTheWholeTreeAndAnnouncesEachDirectory) {
     Touch(roots.programs + "\\Games\\a.lnk");
     Touch(roots.programs + "\\Games\\Sub\\b.txt");
     NotifyCounter notes;
-    EXPECT_EQ(folder->Delete(*pm), 1);
+    EXPECT_EQ(folder->Delete(), 1);
     EXPECT_FALSE(DirectoryExists(roots.programs + "\\Games"));
     EXPECT_EQ(pm->openFolders.head(), nullptr) << "unregistered";
     delete folder;
@@ -117,7 +117,7 @@ TEST_F(ShellFolderTest, DeleteRefusesARootAndKeepsEverythingInIt) {
     MakeDirectory(roots.programs + "\\Kept");
     ProgramFolder* root = Open(nullptr, 0);
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->Delete(*pm), 0);
+    EXPECT_EQ(root->Delete(), 0);
     EXPECT_EQ(pm->openFolders.head(), nullptr) << "unregistered all the same";
     delete root;
     EXPECT_TRUE(DirectoryExists(roots.programs + "\\Kept"));
@@ -132,7 +132,7 @@ TEST_F(ShellFolderTest, DeleteRefusesNamesThatResolveToARootOrAboveOne) {
         SCOPED_TRACE(name);
         ProgramFolder* folder = Open(name, 1);
         ASSERT_NE(folder, nullptr);
-        EXPECT_EQ(folder->Delete(*pm), 0);
+        EXPECT_EQ(folder->Delete(), 0);
         EXPECT_EQ(pm->openFolders.head(), nullptr) << "unregistered all the same";
         delete folder;
         EXPECT_TRUE(DirectoryExists(roots.programs + "\\Kept"));
@@ -143,7 +143,7 @@ TEST_F(ShellFolderTest, DeleteRefusesNamesThatResolveToARootOrAboveOne) {
     ProgramFolder* desk = Open("..\\Desk", 1);
     ASSERT_NE(desk, nullptr);
     ASSERT_TRUE(DirectoryExists(roots.base + "\\Desk"));
-    EXPECT_EQ(desk->Delete(*pm), 1);
+    EXPECT_EQ(desk->Delete(), 1);
     delete desk;
     EXPECT_FALSE(DirectoryExists(roots.base + "\\Desk"));
     EXPECT_TRUE(DirectoryExists(roots.desktop));
@@ -155,7 +155,7 @@ TEST_F(ShellFolderTest, DeleteStopsAtAReadOnlyFileAndKeepsTheRest) {
     std::string dir = roots.programs + "\\Locked";
     Touch(dir + "\\locked.lnk");
     ASSERT_TRUE(SetFileAttributesA((dir + "\\locked.lnk").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(folder->Delete(*pm), 0);
+    EXPECT_EQ(folder->Delete(), 0);
     EXPECT_EQ(pm->openFolders.head(), nullptr) << "unregistered all the same";
     delete folder;
     EXPECT_TRUE(DirectoryExists(dir));
@@ -234,7 +234,7 @@ TEST_F(ShellFolderTest, DeleteNeverEntersALinkAndKeepsWhatItPointsTo) {
         ASSERT_NE(GetFileAttributesA(c.link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
         ProgramFolder* folder = Open(c.folder, 0);
         ASSERT_NE(folder, nullptr);
-        const int deleted = folder->Delete(*pm);
+        const int deleted = folder->Delete();
         delete folder;
         const bool linkGone = GetFileAttributesA(c.link.c_str()) == INVALID_FILE_ATTRIBUTES;
         const bool folderGone = !DirectoryExists(roots.programs + "\\" + c.folder);
@@ -269,7 +269,7 @@ TEST_F(ShellFolderTest, DeleteMinimisesTheFoldersWindowsFoundByPathOrName) {
         ASSERT_NE(window, nullptr);
         ProgramFolder* folder = Open("Viewed", 1);
         ASSERT_NE(folder, nullptr);
-        EXPECT_EQ(folder->Delete(*pm), 1);
+        EXPECT_EQ(folder->Delete(), 1);
         delete folder;
         EXPECT_EQ(IsIconic(window) != 0, c.minimised);
         EXPECT_TRUE(IsWindow(window)) << "minimised, never destroyed";
@@ -320,7 +320,7 @@ TEST_F(ShellFolderTest, AFolderWindowOfAnotherThreadIsMinimisedToo) {
     ASSERT_NE(other.window(), nullptr);
     ProgramFolder* folder = Open("Elsewhere", 1);
     ASSERT_NE(folder, nullptr);
-    EXPECT_EQ(folder->Delete(*pm), 1);
+    EXPECT_EQ(folder->Delete(), 1);
     delete folder;
     DWORD start = GetTickCount();
     while (!IsIconic(other.window()) && GetTickCount() - start < 5000) Sleep(20);
@@ -333,7 +333,7 @@ TEST_F(ShellFolderTest, AHungWindowDoesNotHoldUpDelete) {
     ProgramFolder* folder = Open("Busy", 1);
     ASSERT_NE(folder, nullptr);
     DWORD start = GetTickCount();
-    EXPECT_EQ(folder->Delete(*pm), 1);
+    EXPECT_EQ(folder->Delete(), 1);
     DWORD elapsed = GetTickCount() - start;
     delete folder;
     EXPECT_LT(elapsed, 2000u) << "one unanswered title read of half a second";
@@ -382,7 +382,7 @@ TEST_F(ShellFolderTest, WithTheOpenBitEachNewLevelOpensAWindowThatDeleteMinimise
     ASSERT_NE(innerWindow, nullptr) << "the shell's folder window of " << inner;
     EXPECT_FALSE(IsIconic(innerWindow));
 
-    EXPECT_EQ(folder->Delete(*pm), 1);
+    EXPECT_EQ(folder->Delete(), 1);
     delete folder;
     DWORD start = GetTickCount();
     while (!IsIconic(innerWindow) && GetTickCount() - start < 5000) Sleep(50);
@@ -395,11 +395,11 @@ TEST_F(ShellFolderTest, ShowTakesOnlyShowCommandsOneToEight) {
     ASSERT_NE(folder, nullptr);
     for (int cmd : {0, 9, -1}) {
         pm->lastError = 0;
-        EXPECT_EQ(folder->Show(*pm, cmd), 0) << cmd;
+        EXPECT_EQ(folder->Show(cmd), 0) << cmd;
         EXPECT_EQ(pm->lastError, kErrBadShowCommand);
     }
     pm->lastError = 0;
-    EXPECT_EQ(folder->Show(*pm, SW_SHOWMINNOACTIVE), 1);
+    EXPECT_EQ(folder->Show(SW_SHOWMINNOACTIVE), 1);
     EXPECT_EQ(pm->lastError, 0);
 }
 
@@ -407,7 +407,7 @@ TEST_F(ShellFolderTest, UpdateAnnouncesTheDirectoryWithoutTouchingIt) {
     ProgramFolder* folder = Open("Fresh", 1);
     ASSERT_NE(folder, nullptr);
     NotifyCounter notes;
-    EXPECT_EQ(folder->Update(*pm), 1);
+    EXPECT_EQ(folder->Update(), 1);
     EXPECT_EQ(notes.Count(SHCNE_UPDATEDIR), 1);
     EXPECT_TRUE(DirectoryExists(folder->name()));
 }
@@ -419,7 +419,7 @@ TEST_F(ShellFolderTest, ListSubFoldersGivesDirectoryNamesOnly) {
     MakeDirectory(dir + "\\Only Child");
     Touch(dir + "\\item.lnk");
     Touch(dir + "\\readme.txt");
-    ASSERT_EQ(folder->ListSubFolders(*pm), 1);
+    ASSERT_EQ(folder->ListSubFolders(), 1);
     EXPECT_EQ(ReadAllLines(*pm), std::vector<std::string>{"Only Child"});
 }
 
@@ -451,7 +451,7 @@ TEST_F(ShellFolderTest, ListItemsDescribesEachShortcutOnOneLine) {
     std::string minFlag = shelltest::ReadShortcut(dir + "\\min.lnk").showCmd == SW_MINIMIZE ? "1" : "0";
     MakeDirectory(dir + "\\folder.lnk");  // taken as a shortcut, but it cannot be loaded
 
-    ASSERT_EQ(folder->ListItems(*pm), 1);
+    ASSERT_EQ(folder->ListItems(), 1);
     std::vector<std::string> lines = ReadAllLines(*pm);
     std::sort(lines.begin(), lines.end());
     // The short form, as a loaded link object gives it: Wine's ignores
@@ -470,24 +470,24 @@ TEST_F(ShellFolderTest, ListItemsDescribesEachShortcutOnOneLine) {
 TEST_F(ShellFolderTest, AnEmptyFolderListsNoLinesAndARemovedOneFails) {
     ProgramFolder* folder = Open("Empty", 1);
     ASSERT_NE(folder, nullptr);
-    ASSERT_EQ(folder->ListItems(*pm), 1);
+    ASSERT_EQ(folder->ListItems(), 1);
     EXPECT_EQ(pm->infoAvailable, 1);
     EXPECT_TRUE(ReadAllLines(*pm).empty());
 
     // Removed behind the handle's back: no operation on the directory
     // claims success, and the info text is left alone.
     ASSERT_TRUE(RemoveDirectoryA(folder->name()));
-    struct Op { const char* what; int (*call)(ProgramFolder&, ProgramManager&); };
+    struct Op { const char* what; int (*call)(ProgramFolder&); };
     const Op ops[] = {
-        {"ListSubFolders", [](ProgramFolder& f, ProgramManager& m) { return f.ListSubFolders(m); }},
-        {"ListItems", [](ProgramFolder& f, ProgramManager& m) { return f.ListItems(m); }},
-        {"Update", [](ProgramFolder& f, ProgramManager& m) { return f.Update(m); }},
-        {"Show", [](ProgramFolder& f, ProgramManager& m) { return f.Show(m, SW_SHOWMINNOACTIVE); }},
+        {"ListSubFolders", [](ProgramFolder& f) { return f.ListSubFolders(); }},
+        {"ListItems", [](ProgramFolder& f) { return f.ListItems(); }},
+        {"Update", [](ProgramFolder& f) { return f.Update(); }},
+        {"Show", [](ProgramFolder& f) { return f.Show(SW_SHOWMINNOACTIVE); }},
     };
     for (const Op& op : ops) {
         SCOPED_TRACE(op.what);
         pm->lastError = 0;
-        EXPECT_EQ(op.call(*folder, *pm), 0);
+        EXPECT_EQ(op.call(*folder), 0);
         EXPECT_EQ(pm->lastError, kErrNoDirectory);
         EXPECT_EQ(pm->infoAvailable, 0);
     }
@@ -517,7 +517,7 @@ TEST_F(ShellFolderTest, ASubFolderListingLargerThanTheInfoBufferEndsOnAWholeLine
         snprintf(name, sizeof name, "%02d", i);
         MakeDirectory(dir + "\\" + name + std::string(98, 'n'));
     }
-    ASSERT_EQ(folder->ListSubFolders(*pm), 1);
+    ASSERT_EQ(folder->ListSubFolders(), 1);
     std::vector<std::string> lines = ReadAllLines(*pm);
     EXPECT_EQ(lines.size(), 50u) << "(100 + 2) * 50 + 1 <= 5120 < (100 + 2) * 51 + 1";
     for (const std::string& line : lines) EXPECT_EQ(line.size(), 100u);
@@ -542,7 +542,7 @@ TEST_F(ShellFolderTest, EntriesWhosePathsExceedMaxPathAreSkippedNotOverrun) {
     HANDLE h = CreateFileW(wideLong.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
     CloseHandle(h);
-    ASSERT_EQ(folder->ListItems(*pm), 1);
+    ASSERT_EQ(folder->ListItems(), 1);
     std::vector<std::string> lines = ReadAllLines(*pm);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(0, 8), "\"short\",");
@@ -550,9 +550,9 @@ TEST_F(ShellFolderTest, EntriesWhosePathsExceedMaxPathAreSkippedNotOverrun) {
     // Neither DeleteItem nor Delete can name the long entry: it stays, and
     // both say so.
     pm->lastError = 0;
-    EXPECT_EQ(folder->DeleteItem(*pm, std::string(28, 'l').c_str()), 0);
+    EXPECT_EQ(folder->DeleteItem(std::string(28, 'l').c_str()), 0);
     EXPECT_EQ(pm->lastError, kErrNotDeleted);
-    EXPECT_EQ(folder->Delete(*pm), 0);
+    EXPECT_EQ(folder->Delete(), 0);
     delete folder;
     EXPECT_TRUE(DirectoryExists(dir));
     EXPECT_FALSE(FileExists(dir + "\\s.lnk"));

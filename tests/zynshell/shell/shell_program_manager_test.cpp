@@ -1,6 +1,5 @@
-// ShellProgramManager: roots from the Shell Folders key, construction
-// failures, path resolution, and the services the DDE backend shares
-// (ReadShellFolder, IsAdministrator).
+// ShellProgramManager: roots from the Shell Folders key (one stored without
+// its terminator too), construction failures, path resolution.
 #include "shell/shell_program_manager.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "core/program_folder.h"
-#include "shell/is_administrator.h"
-#include "shell/shell_folders_key.h"
+#include "model/program_folder.h"
+#include "model/platform.h"
 #include "shell_test_env.h"
 
 using namespace zynshell;
@@ -24,7 +22,7 @@ protected:
         return std::make_unique<ShellProgramManager>(nt, nt ? 3 : 4, roots.keyPath.c_str());
     }
     std::string Resolve(ShellProgramManager& pm, const char* name, int32_t type) {
-        char path[kFolderPathSize];
+        char path[kRootPathSize];
         memset(path, 'x', sizeof path);
         pm.ResolveFolderPath(name, type, path, sizeof path);
         return path;
@@ -39,12 +37,12 @@ TEST_F(ShellProgramManagerTest, NtHoldsAllSixRootsFromTheKey) {
     EXPECT_EQ(pm->lastError, 0);
     EXPECT_EQ(pm->infoAvailable, 0);
     EXPECT_EQ(pm->adminFlag, IsAdministrator());
-    EXPECT_STREQ(pm->desktop, roots.desktop.c_str());
-    EXPECT_STREQ(pm->programs, roots.programs.c_str());
-    EXPECT_STREQ(pm->startup, roots.startup.c_str());
-    EXPECT_STREQ(pm->commonDesktop, roots.commonDesktop.c_str());
-    EXPECT_STREQ(pm->commonPrograms, roots.commonPrograms.c_str());
-    EXPECT_STREQ(pm->commonStartup, roots.commonStartup.c_str());
+    EXPECT_STREQ(pm->desktop(), roots.desktop.c_str());
+    EXPECT_STREQ(pm->programs(), roots.programs.c_str());
+    EXPECT_STREQ(pm->startup(), roots.startup.c_str());
+    EXPECT_STREQ(pm->commonDesktop(), roots.commonDesktop.c_str());
+    EXPECT_STREQ(pm->commonPrograms(), roots.commonPrograms.c_str());
+    EXPECT_STREQ(pm->commonStartup(), roots.commonStartup.c_str());
     EXPECT_NE(pm->shellLink(), nullptr);
     EXPECT_NE(pm->persistFile(), nullptr);
 }
@@ -54,10 +52,10 @@ TEST_F(ShellProgramManagerTest, Windows95NeedsAndKeepsOnlyThePersonalRoots) {
     auto pm = Make(0);
     EXPECT_EQ(pm->ntFlag, 0);
     EXPECT_EQ(pm->platformKind, 4);
-    EXPECT_STREQ(pm->programs, roots.programs.c_str());
-    EXPECT_EQ(pm->commonDesktop, nullptr);
-    EXPECT_EQ(pm->commonPrograms, nullptr);
-    EXPECT_EQ(pm->commonStartup, nullptr);
+    EXPECT_STREQ(pm->programs(), roots.programs.c_str());
+    EXPECT_EQ(pm->commonDesktop(), nullptr);
+    EXPECT_EQ(pm->commonPrograms(), nullptr);
+    EXPECT_EQ(pm->commonStartup(), nullptr);
 }
 
 TEST_F(ShellProgramManagerTest, MissingOrUnusableRootsRefuseConstruction) {
@@ -162,32 +160,20 @@ TEST_F(ShellProgramManagerTest, TeardownDestroysEveryRegisteredHandle) {
     struct CountingFolder : ProgramFolder {
         CountingFolder() : ProgramFolder("counted", 2) {}
         ~CountingFolder() override { ++destroyed; }
-        int Delete(ProgramManager&) override { return 0; }
-        int Update(ProgramManager&) override { return 0; }
-        int Show(ProgramManager&, int) override { return 0; }
-        int ListSubFolders(ProgramManager&) override { return 0; }
-        int ListItems(ProgramManager&) override { return 0; }
-        int AddItem(ProgramManager&, const ProgramItem&) override { return 0; }
-        int DeleteItem(ProgramManager&, const char*) override { return 0; }
-        int ReplaceItem(ProgramManager&, const char*) override { return 0; }
+        int Delete() override { return 0; }
+        int Update() override { return 0; }
+        int Show(int) override { return 0; }
+        int ListSubFolders() override { return 0; }
+        int ListItems() override { return 0; }
+        int AddItem(const ProgramItem&) override { return 0; }
+        int DeleteItem(const char*) override { return 0; }
+        int ReplaceItem(const char*) override { return 0; }
     };
     destroyed = 0;
     auto pm = Make(1);
     for (int i = 0; i < 3; ++i) pm->openFolders.Insert(new CountingFolder);
     pm.reset();
     EXPECT_EQ(destroyed, 3);
-}
-
-TEST(ReadShellFolder, ReadsThePrefixsRealStartMenuRoots) {
-    char value[kFolderPathSize];
-    ASSERT_TRUE(ReadShellFolder("Programs", value, sizeof value, 0));
-    EXPECT_NE(GetFileAttributesA(value), INVALID_FILE_ATTRIBUTES) << value;
-    ASSERT_TRUE(ReadShellFolder("Common Programs", value, sizeof value, 1));
-    EXPECT_NE(GetFileAttributesA(value), INVALID_FILE_ATTRIBUTES) << value;
-    strcpy(value, "garbage");
-    EXPECT_FALSE(ReadShellFolder("No Such Value", value, sizeof value, 0));
-    EXPECT_STREQ(value, "");
-    EXPECT_FALSE(ReadShellFolder("Programs", value, sizeof value, 0, "Software\\No\\Such\\Key"));
 }
 
 TEST_F(ShellProgramManagerTest, ReadShellFolderTerminatesValuesStoredWithoutTerminator) {
@@ -199,13 +185,6 @@ TEST_F(ShellProgramManagerTest, ReadShellFolderTerminatesValuesStoredWithoutTerm
     char tight[4];
     EXPECT_FALSE(ReadShellFolder("Bare", tight, sizeof tight, 0, roots.keyPath.c_str()));
     EXPECT_STREQ(tight, "");
-}
-
-TEST(IsAdministrator, TheTestPrefixUserIsAnAdministratorAlsoWhenImpersonatingSelf) {
-    EXPECT_EQ(IsAdministrator(), 1);
-    ASSERT_TRUE(ImpersonateSelf(SecurityImpersonation));
-    EXPECT_EQ(IsAdministrator(), 1);
-    RevertToSelf();
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/program_manager.h"
+#include "model/program_manager.h"
 
 namespace shelltest {
 
