@@ -379,7 +379,9 @@ TEST_F(JobSpoolTest, JobsLeakNoHandles) {
     ASSERT_TRUE(server.WaitClosed(11, 20000));
     server.JoinEndedWorkers();
     const long after = zyntest::HandleCount();
-    EXPECT_LE(after, before + 2) << "handles grew from " << before << " to " << after;
+    // A handle lost per job would show as 10 or more; Wine itself now and
+    // then holds a few more for a while (seen up to 3 in full runs).
+    EXPECT_LE(after, before + 5) << "handles grew from " << before << " to " << after;
 }
 
 // A client window of class "lpr frame" on a thread of its own.
