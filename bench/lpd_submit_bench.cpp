@@ -20,11 +20,11 @@
 #include "bounded.h"
 #include "lpd/lpd_connection.h"
 #include "lpd/lpd_job_steps.h"
-#include "lpd/lpd_submit.h"
+#include "job/job_submit.h"
 #include "lpd/lpd_wire_format.h"
 #include "message_box_watcher.h"
-#include "monitor/messages.h"
-#include "monitor/module_state.h"
+#include "ui/messages.h"
+#include "ui/module_state.h"
 
 namespace {
 
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     QueryPerformanceFrequency(&frequency);
     double cpuBefore = ProcessCpu();
     QueryPerformanceCounter(&start);
-    for (int i = 0; i < jobs && watcher.Count() == 0; ++i) zynlpr::LpdSubmitJob(argv[3], "bench", "ZYN_Bench");
+    for (int i = 0; i < jobs && watcher.Count() == 0; ++i) zynlpr::SubmitPortJob(argv[3], "bench", "ZYN_Bench");
     QueryPerformanceCounter(&end);
     double cpu = ProcessCpu() - cpuBefore;
     double wall = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "bounded.h"
-#include "monitor/module_state.h"
+#include "ui/module_state.h"
 #include "monitor/monitor_entries.h"
 #include "bench_clock.h"
-#include "monitor/port_list.h"
+#include "ports/port_list.h"
 
 using namespace zynlpr;
 

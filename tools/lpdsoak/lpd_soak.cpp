@@ -13,12 +13,12 @@
 #include <thread>
 
 #include "hostile_lpd_server.h"
-#include "lpd/lpd_submit.h"
+#include "job/job_submit.h"
 #include "message_box_watcher.h"
-#include "monitor/messages.h"
-#include "monitor/module_state.h"
+#include "ui/messages.h"
+#include "ui/module_state.h"
 #include "monitor/monitor_entries.h"
-#include "monitor/port_list.h"
+#include "ports/port_list.h"
 #include "process_figures.h"
 #include "seeded_random.h"
 
@@ -137,7 +137,7 @@ std::string SubmitDirect(const std::string& port, int id, const std::string& con
               WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
               written == contents.size();
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    if (ok) zynlpr::LpdSubmitJob(name, DocumentName(id).c_str(), port.c_str());
+    if (ok) zynlpr::SubmitPortJob(name, DocumentName(id).c_str(), port.c_str());
     DeleteFileA(name);
     return ok ? "" : "the spool file could not be written";
 }

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "lprhost_command.h"
-#include "lpd/lpd_submit.h"
-#include "monitor/module_start.h"
+#include "job/job_submit.h"
+#include "ui/module_start.h"
 #include "monitor_host.h"
 
 namespace {
@@ -64,7 +64,7 @@ int RunSubmit(int argc, char** argv) {
         fprintf(stderr, "lprhost: the monitor's message module could not be loaded\n");
         return 1;
     }
-    zynlpr::LpdSubmitJob(fileName, docName ? docName : fileName, portName);
+    zynlpr::SubmitPortJob(fileName, docName ? docName : fileName, portName);
     printf("submitted %s to port %s\n", fileName, portName);
     return 0;
 }

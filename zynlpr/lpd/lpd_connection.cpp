@@ -8,8 +8,6 @@
 
 #include <cstring>
 
-#include "monitor/message_ids.h"
-#include "monitor/messages.h"
 
 namespace zynlpr {
 
@@ -73,6 +71,10 @@ int ConnectWithin(SOCKET s, const sockaddr_in& remote, DWORD ms) {
 
 }  // namespace
 
+void Tell(LpdConnection& connection, LpdNote note, long number, const char* text) {
+    if (connection.observer) connection.observer->Note(note, number, text ? text : "");
+}
+
 LpdTimeouts LpdGetTimeouts() {
     return {static_cast<DWORD>(g_connectMs), static_cast<DWORD>(g_idleMs)};
 }
@@ -86,12 +88,12 @@ bool LpdStartup(LpdConnection& connection) {
     WSADATA data;
     int result = WSAStartup(MAKEWORD(1, 1), &data);
     if (result != 0) {
-        ShowMessage(nullptr, kErrorBoxStyle, MSG_WINSOCK_STARTUP, result);
+        Tell(connection, LpdNote::kNetworkNotStarted, result);
         return false;
     }
     if (gethostname(connection.localHostName, sizeof connection.localHostName - 1) != 0) {
         int error = WSAGetLastError();
-        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_ERROR_8030, error);
+        Tell(connection, LpdNote::kLocalNameUnknown, error);
         WSACleanup();
         return false;
     }
@@ -108,7 +110,7 @@ int LpdConnect(LpdConnection& connection, const char* host) {
     if (remote.sin_addr.s_addr == INADDR_NONE) {
         hostent* entry = gethostbyname(host);
         if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0]) {
-            ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_UNKNOWN_HOST, host);
+            Tell(connection, LpdNote::kHostNotFound, 0, host);
             return kLpdHostNotFound;
         }
         size_t cb = entry->h_length > 0 ? static_cast<size_t>(entry->h_length) : 0;
@@ -123,7 +125,7 @@ int LpdConnect(LpdConnection& connection, const char* host) {
         connection.socket.reset(socket(AF_INET, SOCK_STREAM, 0));
         if (!connection.socket) {
             int error = WSAGetLastError();
-            ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_ERROR_8028, error);
+            Tell(connection, LpdNote::kNoSocket, error);
             return kLpdNoSocket;
         }
         SOCKET s = connection.socket.get();
@@ -148,12 +150,12 @@ int LpdConnect(LpdConnection& connection, const char* host) {
             int error = WSAGetLastError();
             if (!IsPortBusy(error)) {
                 connection.socket.reset();
-                ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_ERROR_8026, error);
+                Tell(connection, LpdNote::kNoLocalPort, error);
                 return kLpdNoLocalPort;
             }
             if (--localPort < kLowestLocalPort) {
                 connection.socket.reset();
-                ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_8027);
+                Tell(connection, LpdNote::kLocalPortsInUse);
                 return kLpdNoLocalPort;
             }
         }
@@ -177,13 +179,13 @@ int LpdConnect(LpdConnection& connection, const char* host) {
         }
         if (error == WSAECONNREFUSED) {
             if (attempts > 16) {
-                ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_8024);
+                Tell(connection, LpdNote::kConnectionRefused);
                 return kLpdConnectFailed;
             }
             attempts *= 2;
             continue;
         }
-        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_ERROR_8025, error);
+        Tell(connection, LpdNote::kConnectFailed, error);
         return kLpdConnectFailed;
     }
 }
@@ -203,7 +205,7 @@ int LpdSend(LpdConnection& connection, const void* bytes, int count) {
         if (IsWouldBlock(error)) error = WaitReady(s, Wait::kWrite, LpdGetTimeouts().idleMs);
         if (error != 0) {
             connection.broken = true;
-            ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_CONNECT_ERROR, error);
+            Tell(connection, LpdNote::kSendFailed, error);
             return sent;
         }
     }
@@ -237,10 +239,10 @@ int LpdReceive(LpdConnection& connection, void* buffer, int count) {
 int LpdReadAck(LpdConnection& connection, bool showRefusal) {
     signed char ack = 0;
     if (LpdReceive(connection, &ack, 1) != 1) {
-        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_8017);
+        Tell(connection, LpdNote::kNoAnswer);
         return kLpdNoAck;
     }
-    if (showRefusal && ack != 0) ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_8018);
+    if (showRefusal && ack != 0) Tell(connection, LpdNote::kCommandRefused);
     return ack;
 }
 

@@ -8,13 +8,14 @@
 // LpdConnection, so submissions on different threads never share a socket.
 // Every wait (connect, send, receive) waits for readiness with select and is
 // bounded by the time-outs below; a silent server ends the step with a
-// message instead of holding the spooler thread.
+// note to the observer instead of holding the spooler thread.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
 #include "handles.h"
+#include "lpd_notes.h"
 
 namespace zynlpr {
 
@@ -29,7 +30,11 @@ struct LpdConnection {
     // A send or receive failed, timed out or found the connection closed:
     // the stream is out of step or gone, so nothing more is tried on it.
     bool broken = false;
+    LpdObserver* observer = nullptr;  // told of every failure; null tells no one
 };
+
+// Tells the connection's observer, if any.
+void Tell(LpdConnection& connection, LpdNote note, long number = 0, const char* text = nullptr);
 
 // Results of LpdConnect.
 enum LpdConnectResult {
@@ -53,25 +58,25 @@ LpdTimeouts LpdGetTimeouts();
 // For tests and tools that need a silent server to give up sooner.
 void LpdSetTimeouts(const LpdTimeouts& timeouts);
 
-// WSAStartup (version 1.1), then gethostname. Shows 8029 / 8030 and returns
-// false on failure (nothing to clean up then).
+// WSAStartup (version 1.1), then gethostname. Tells kNetworkNotStarted or
+// kLocalNameUnknown and returns false on failure (nothing to clean up then).
 bool LpdStartup(LpdConnection& connection);
 
 // Connects to port 515 of `host` (dotted address or name). Returns one of
-// LpdConnectResult; on failure the message was shown and no socket is open.
+// LpdConnectResult; on failure the observer was told and no socket is open.
 // The socket is left non-blocking, with TCP_NODELAY set.
 int LpdConnect(LpdConnection& connection, const char* host);
 
 // Sends count bytes; returns how many went (count on success). A failure or
-// a stall longer than idleMs shows 8016 with the error code.
+// a stall longer than idleMs tells kSendFailed with the error code.
 int LpdSend(LpdConnection& connection, const void* bytes, int count);
 
 // Receives exactly count bytes; returns count, 0 when the server closed the
-// connection, or fewer on an error or a stall longer than idleMs. No message.
+// connection, or fewer on an error or a stall longer than idleMs. Tells nothing.
 int LpdReceive(LpdConnection& connection, void* buffer, int count);
 
 // Receives the one acknowledgement byte, sign-extended; kLpdNoAck (after
-// message 8017) when none came. With showRefusal, a non-zero byte shows 8018.
+// kNoAnswer) when none came. With showRefusal, a non-zero byte tells kCommandRefused.
 int LpdReadAck(LpdConnection& connection, bool showRefusal);
 
 // Closes the socket and releases Windows Sockets, if started.

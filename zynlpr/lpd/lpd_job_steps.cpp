@@ -5,8 +5,6 @@
 
 #include "bounded.h"
 #include "handles.h"
-#include "monitor/message_ids.h"
-#include "monitor/messages.h"
 
 namespace zynlpr {
 
@@ -81,19 +79,6 @@ bool ReadsToItsEnd(HANDLE file, uint64_t size) {
            got == 1;
 }
 
-void ShowJobRefused(const char* refusalText) {
-    char text[260];
-    LoadMessageText(MSG_LPD_NO_ACK, text, sizeof text);
-    if (refusalText[0]) {
-        char pattern[260];
-        char detail[260];
-        LoadMessageText(MSG_LPD_REFUSED, pattern, sizeof pattern);
-        zyn::BoundedFormat(detail, sizeof detail, pattern, refusalText);
-        zyn::BoundedAppend(text, sizeof text, detail);
-    }
-    ShowMessageText(nullptr, kErrorBoxStyle, MSG_LPD_NO_ACK, text);
-}
-
 }  // namespace
 
 int LpdOpenJob(LpdConnection& connection, const char* host, const char* queue) {
@@ -109,7 +94,7 @@ int LpdOpenJob(LpdConnection& connection, const char* host, const char* queue) {
     }
 
     // The refusal text: the refusal byte itself and what follows it, up to
-    // 254 bytes, shortened to what the message can show.
+    // 254 bytes.
     char refusalText[kLpdBufferSize] = {};
     if (refusal >= 0x20 && refusal <= 0x7E) {
         char rest[255] = {};
@@ -119,7 +104,7 @@ int LpdOpenJob(LpdConnection& connection, const char* host, const char* queue) {
             zyn::BoundedCopyN(refusalText + 1, sizeof refusalText - 1, rest, static_cast<size_t>(n));
         }
     }
-    ShowJobRefused(refusalText);
+    Tell(connection, LpdNote::kJobRefused, 0, refusalText);
     connection.socket.reset();
     return 1;
 }
@@ -129,7 +114,7 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
                                      OPEN_EXISTING, 0, nullptr));
     if (!file) {
         DWORD error = GetLastError();
-        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_SYSTEM_ERROR, static_cast<int>(error));
+        Tell(connection, LpdNote::kSpoolFileUnreadable, static_cast<long>(error));
         return kDataFileCantOpen;
     }
 
@@ -137,7 +122,7 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file.get(), &info)) {
         DWORD error = GetLastError();
-        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_SYSTEM_ERROR, static_cast<int>(error));
+        Tell(connection, LpdNote::kSpoolFileUnreadable, static_cast<long>(error));
         return kDataFileCantOpen;
     }
     const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
@@ -150,8 +135,8 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
         if (ack == 0) break;
         // No answer at all (closed or silent) is no refusal to wait out.
         if (ack < 0 || ack == 1 || connection.broken) return kDataFileRefused;
-        if (refusals == 0) ShowMessage(nullptr, kInfoBoxStyle, MSG_LPD_INFO_8020);
-        if (refusals == 10) ShowMessage(nullptr, kInfoBoxStyle, MSG_LPD_INFO_8021);
+        if (refusals == 0) Tell(connection, LpdNote::kDataBusy);
+        if (refusals == 10) Tell(connection, LpdNote::kDataStillBusy);
         if (refusals + 1 >= kMaxDataFileRefusals) return kDataFileRefused;
         Sleep(5);
         if (LpdSend(connection, command, cbCommand) != cbCommand) return kDataFileRefused;
@@ -205,7 +190,7 @@ int LpdSendDataFile(LpdConnection& connection, const char* spoolFileName, const 
     file.reset();
 
     if (shortRead) {
-        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_SPOOL_FILE, spoolFileName);
+        Tell(connection, LpdNote::kSpoolFileShort, 0, spoolFileName);
         const char failed = 0x01;
         LpdSend(connection, &failed, 1);
         return kDataFileShortRead;

@@ -12,22 +12,21 @@ namespace zynlpr {
 enum LpdDataFileResult {
     kDataFileAccepted = 0,
     kDataFileResend = -2,        // a block or the end byte failed; send the file again
-    kDataFileCantOpen = 3,       // message 8019 shown
+    kDataFileCantOpen = 3,       // kSpoolFileUnreadable told
     kDataFileRefused = 4,        // subcommand not sent, refused with 1 / negative, or refused too often
-    kDataFileShortRead = 5,      // message 8022 shown; 0x01 sent instead of the end byte
+    kDataFileShortRead = 5,      // kSpoolFileShort told; 0x01 sent instead of the end byte
 };
 
 // A server that answers the data-file subcommand with a refusal other than
 // 1 or negative ("no room now") is asked again; after this many refusals in
-// a row the job is given up, since each refusal has already cost the user
-// two message boxes and a server that refuses twenty times does not change
-// its mind within the 5 ms between attempts.
+// a row the job is given up, since each refusal is told to the observer (a
+// message box each, where the monitor shows them) and a server that refuses
+// twenty times does not change its mind within the 5 ms between attempts.
 constexpr int kMaxDataFileRefusals = 20;
 
 // Connects to host and sends the receive-job command for queue. 0 when the
-// server accepted it; otherwise the connect result, or 1 after the refusal
-// message (8014, followed by 8015 with the server's text when it sent one),
-// with the connection closed.
+// server accepted it; otherwise the connect result, or 1 after kJobRefused
+// (with the server's text when it sent one), with the connection closed.
 int LpdOpenJob(LpdConnection& connection, const char* host, const char* queue);
 
 // Sends the spool file as the job's data file, announced with its full

@@ -1,5 +1,4 @@
-// LpdSubmitJob: one spooled job to the LPD server of its port (see
-// lpd_submit.h). The data file goes before the control file; a server that
+// LpdSubmitJob: one spooled job to an LPD server (see lpd_submit.h). The data file goes before the control file; a server that
 // asks for the job again (a failed data file, or the control-file
 // subcommand refused with 1 or a negative byte) gets it again on the same
 // connection with the same job number, at most kMaxPasses times.
@@ -7,15 +6,11 @@
 
 #include <windows.h>
 
-#include "bounded.h"
 #include "handles.h"
 #include "lpd_connection.h"
 #include "lpd_job_number.h"
 #include "lpd_job_steps.h"
-#include "lpd_port_settings.h"
 #include "lpd_wire_format.h"
-#include "monitor/message_ids.h"
-#include "monitor/messages.h"
 
 namespace zynlpr {
 
@@ -25,12 +20,6 @@ namespace {
 // job again after three passes is refusing it, and further passes would only
 // move the same bytes (perhaps megabytes) once more.
 constexpr int kMaxPasses = 3;
-
-void GetJobUserName(char (&user)[260]) {
-    DWORD cch = sizeof user;
-    if (!GetUserNameA(user, &cch)) zyn::BoundedCopy(user, MessageText(MSG_UNKNOWN_USER));
-    user[sizeof user - 1] = '\0';
-}
 
 // An empty spool file has nothing to print, and servers can't take it: a
 // data-file size of 0 means "until the connection closes" to some (LPRng)
@@ -62,7 +51,7 @@ bool SendJob(LpdConnection& connection, const char* spoolFileName, const LpdJobN
         // The control file and its end byte go in one piece.
         LpdSend(connection, controlFile, cbControl + 1);
         if (LpdReadAck(connection, false) == 0) return true;
-        ShowMessage(nullptr, kErrorBoxStyle, MSG_LPD_8031);
+        Tell(connection, LpdNote::kControlFileRefused);
         return false;
     }
     return false;
@@ -70,26 +59,18 @@ bool SendJob(LpdConnection& connection, const char* spoolFileName, const LpdJobN
 
 }  // namespace
 
-bool LpdSubmitJob(const char* spoolFileName, const char* documentName, const char* portName) {
-    if (!portName) portName = "";
-    LpdPortSettings settings;
-    if (!ReadLpdPortSettings(portName, settings)) {
-        ShowMessage(nullptr, kErrorBoxStyle, MSG_SEND_FAILED_PORT, portName);
-        return false;
-    }
-    char user[260];
-    GetJobUserName(user);
-    if (IsEmptyFile(spoolFileName)) return true;
+LpdResult LpdSubmitJob(const LpdJob& job, LpdObserver* observer) {
+    if (IsEmptyFile(job.spoolFileName)) return LpdResult::kNothingSent;
 
     LpdConnection connection;
-    if (!LpdStartup(connection)) return false;
+    connection.observer = observer;
+    if (!LpdStartup(connection)) return LpdResult::kNotTaken;
     zyn::ScopeExit cleanup([&] { LpdCleanup(connection); });
-    if (LpdOpenJob(connection, settings.host, settings.queue) != 0) return false;
+    if (LpdOpenJob(connection, job.host, job.queue) != 0) return LpdResult::kNotTaken;
 
     LpdJobNames names;
-    MakeJobNames(names, connection.localHostName, user, documentName ? documentName : "",
-                 NextLpdJobNumber());
-    return SendJob(connection, spoolFileName, names, settings.banner);
+    MakeJobNames(names, connection.localHostName, job.user, job.documentName, NextLpdJobNumber());
+    return SendJob(connection, job.spoolFileName, names, job.banner) ? LpdResult::kTaken : LpdResult::kNotTaken;
 }
 
 }  // namespace zynlpr

@@ -1,22 +1,31 @@
-// Submission of one spooled job to the LPD server of a port.
+// Submission of one spooled job to an LPD server.
 //
-// Called by EndDocPort once the spool file is closed (and by the lprhost
-// tool's submit command). Reads the port's host and queue from its registry
-// key, sends the spool file as the data file of one print job and then the
-// control file, and closes the connection. Every failure is reported as a
-// message (a box, or the event log on a MONITOR2 load: messages.h).
-// Each submission has a connection and buffers of its own, so the spooler's
-// threads may submit jobs on several ports at once.
+// Sends the spool file as the data file of one print job to `queue` on
+// `host`, then the control file, and closes the connection. Every failure is
+// told to the observer as it happens (lpd_notes.h); nothing is shown and
+// nothing is read from the registry here. Each submission has a connection
+// and buffers of its own, so jobs on several ports may go at once.
 #pragma once
+
+#include "lpd_notes.h"
 
 namespace zynlpr {
 
-// spoolFileName: the closed spool file (not deleted here; an empty file is
-//                not sent, since servers can't take a job of zero bytes).
-// documentName:  the document's title, written to the control file.
-// portName:      the port whose key under the Ports key names host and queue.
-// True when the server took the job (or there was nothing to send); false
-// when it was not sent or the server did not take it.
-bool LpdSubmitJob(const char* spoolFileName, const char* documentName, const char* portName);
+struct LpdJob {
+    const char* host = "";           // dotted address or name of the LPD server
+    const char* queue = "";          // its print queue
+    const char* spoolFileName = "";  // the closed spool file; not deleted here
+    const char* documentName = "";   // the document's title, for the control file
+    const char* user = "";           // the job's owner, for the P and L lines
+    bool banner = false;             // C, J and L lines: a banner page
+};
+
+enum class LpdResult {
+    kTaken,        // the server acknowledged the control file
+    kNothingSent,  // the spool file is empty: servers can't take a job of zero bytes
+    kNotTaken,     // not sent, or the server did not take it (the observer was told why)
+};
+
+LpdResult LpdSubmitJob(const LpdJob& job, LpdObserver* observer);
 
 }  // namespace zynlpr

@@ -15,18 +15,19 @@
 // A monitor handle is a small record kept in a list under MonitorLock, so a
 // handle that was shut down (or never given out) is refused with
 // ERROR_INVALID_HANDLE instead of being used. While a handle is live the job
-// path shows no window (messages.h). When the last handle is shut
+// path shows no window (job/job_messages.h). When the last handle is shut
 // down the port list is emptied: a spooler unloads the DLL after Shutdown,
 // and records left in the list would stay on the process heap for good.
 // Records still held by an open port handle live on until its ClosePort.
 #include "monitor2_adapter.h"
 
 #include "handles.h"
-#include "messages.h"
-#include "module_start.h"
-#include "module_state.h"
+#include "job/job_messages.h"
 #include "monitor_entries.h"
-#include "port_list.h"
+#include "ports/port_list.h"
+#include "ui/messages.h"
+#include "ui/module_start.h"
+#include "ui/module_state.h"
 #include "xcv_commands.h"
 
 namespace zynlpr {

@@ -1,9 +1,11 @@
 // The entry points of the spooler's MONITOR table (Windows NT 4.0 print
-// monitor interface). The port entries live in zynlpr/monitor, the job
-// entries (StartDocPort .. EndDocPort) in zynlpr/lpd/job_*.cpp.
+// monitor interface). The port entries live here, the job entries
+// (StartDocPort .. EndDocPort) in job/job_entries.h.
 #pragma once
 
 #include <windows.h>
+
+#include "job/job_entries.h"
 
 namespace zynlpr {
 
@@ -19,11 +21,5 @@ BOOL WINAPI LprSetPortTimeOuts(HANDLE handle, LPCOMMTIMEOUTS timeouts, DWORD res
 BOOL WINAPI LprAddPort(LPWSTR serverName, HWND window, LPWSTR monitorName);
 BOOL WINAPI LprConfigurePort(LPWSTR serverName, HWND window, LPWSTR portName);
 BOOL WINAPI LprDeletePort(LPWSTR serverName, HWND window, LPWSTR portName);
-
-BOOL WINAPI LprStartDocPort(HANDLE handle, LPWSTR printerName, DWORD jobId, DWORD level,
-                            LPBYTE docInfo);
-BOOL WINAPI LprWritePort(HANDLE handle, LPBYTE buffer, DWORD count, LPDWORD written);
-BOOL WINAPI LprReadPort(HANDLE handle, LPBYTE buffer, DWORD count, LPDWORD read);
-BOOL WINAPI LprEndDocPort(HANDLE handle);
 
 }  // namespace zynlpr

@@ -4,10 +4,10 @@
 #include <windows.h>
 #include <winnetwk.h>
 
-#include "module_start.h"
-#include "module_state.h"
 #include "monitor_entries.h"
-#include "port_list.h"
+#include "ports/port_list.h"
+#include "ui/module_start.h"
+#include "ui/module_state.h"
 
 namespace zynlpr {
 

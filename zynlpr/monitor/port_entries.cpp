@@ -11,11 +11,11 @@
 
 #include <cstring>
 
-#include "module_state.h"
+#include "bounded.h"
 #include "monitor_entries.h"
-#include "port_handles.h"
-#include "port_list.h"
-#include "wide_text.h"
+#include "ports/port_handles.h"
+#include "ports/port_list.h"
+#include "ui/module_state.h"
 
 namespace zynlpr {
 
@@ -39,7 +39,7 @@ LPWSTR PlaceBelow(const char* text, BYTE** top) {
     if (!text) return nullptr;
     *top -= 2 * (strlen(text) + 1);
     auto* dst = reinterpret_cast<LPWSTR>(*top);
-    WidenInto(text, dst);
+    zyn::WidenInto(text, dst);
     return dst;
 }
 
@@ -100,7 +100,7 @@ BOOL WINAPI LprEnumPorts(LPWSTR, DWORD level, LPBYTE buffer, DWORD bufferSize, L
 BOOL WINAPI LprOpenPort(LPWSTR portName, PHANDLE handle) {
     if (!handle) return FALSE;
     char name[260];
-    if (!NarrowText(portName, name, sizeof name)) return FALSE;
+    if (!zyn::NarrowText(portName, name, sizeof name)) return FALSE;
     MonitorLockGuard lock;
     LprPort* port = FindPort(name);
     if (!port) return FALSE;

@@ -1,17 +1,13 @@
-# Sources of the monitor frame; also defines ZYNLPR.DLL and zynlpr.nls.
+# The monitor's entry tables over ports/, job/ and ui/; also defines
+# ZYNLPR.DLL and its message module zynlpr.nls.
 target_sources(zynlpr_internal PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/monitor_init.cpp
   ${CMAKE_CURRENT_LIST_DIR}/monitor2_adapter.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/port_handles.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/port_list.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/port_name_index.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/ports_key.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_entries.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/port_config.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/port_name_choice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/port_dialog_entries.cpp
   ${CMAKE_CURRENT_LIST_DIR}/xcv_commands.cpp
 )
-target_link_libraries(zynlpr_internal PUBLIC user32 advapi32 wsock32 mpr winspool)
+target_link_libraries(zynlpr_internal PUBLIC zynlpr_job mpr)
 
 # ZYNLPR.DLL: the print monitor the spooler loads.
 add_library(zynlpr_dll SHARED
@@ -43,12 +39,12 @@ add_custom_command(OUTPUT ${zynlpr_event_dir}/MSG00409.bin
   COMMAND ${zynlpr_windmc} -r ${zynlpr_event_dir} -h ${zynlpr_event_dir} ${zynlpr_event_dir}/zynlpr_events.mc
   DEPENDS ${zynlpr_event_dir}/zynlpr_events.mc)
 add_custom_target(zynlpr_event_messages DEPENDS ${zynlpr_event_dir}/MSG00409.bin)
-set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/nls/zynlpr_nls.rc PROPERTIES
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/../ui/nls/zynlpr_nls.rc PROPERTIES
                             OBJECT_DEPENDS ${zynlpr_event_dir}/MSG00409.bin)
 
 # zynlpr.nls: the message module, resources and a trivial entry, no C runtime.
-add_library(zynlpr_nls SHARED ${CMAKE_CURRENT_LIST_DIR}/nls/zynlpr_nls.rc
-                              ${CMAKE_CURRENT_LIST_DIR}/nls/nls_entry.c)
+add_library(zynlpr_nls SHARED ${CMAKE_CURRENT_LIST_DIR}/../ui/nls/zynlpr_nls.rc
+                              ${CMAKE_CURRENT_LIST_DIR}/../ui/nls/nls_entry.c)
 set_target_properties(zynlpr_nls PROPERTIES OUTPUT_NAME zynlpr PREFIX "" SUFFIX ".nls"
                       LINKER_LANGUAGE C)
 target_link_options(zynlpr_nls PRIVATE -nostdlib)

@@ -17,13 +17,13 @@
 
 #include "bounded.h"
 #include "handles.h"
-#include "module_state.h"
-#include "port_config.h"
-#include "port_list.h"
-#include "port_name_choice.h"
-#include "port_settings.h"
-#include "port_values.h"
-#include "ports_key.h"
+#include "ports/port_list.h"
+#include "ports/port_name_choice.h"
+#include "ports/port_store.h"
+#include "ports/port_values.h"
+#include "ports/ports_key.h"
+#include "ui/module_state.h"
+#include "ui/port_settings.h"
 #include "xcv_protocol.h"
 
 namespace zynlpr {

@@ -2,7 +2,7 @@
 // package, started by the bsd_lpd ctest fixture on a loopback address
 // (ZYN_BSD_LPD_DIR/address) with a raw queue "zyntest" that writes each job
 // to a file (ZYN_BSD_LPD_DIR/out).
-#include "lpd/lpd_submit.h"
+#include "job/job_submit.h"
 
 #include <gtest/gtest.h>
 #include <message_box_watcher.h>
@@ -72,7 +72,7 @@ TEST_F(BsdLpdTest, SubmittedFileArrivesByteIdentical) {
         std::string data = lpdtest::Pattern(700000);
         lpdtest::SpoolFile spool(data);
         MessageBoxWatcher watcher;
-        zynlpr::LpdSubmitJob(spool.Path(), "Report", "ZYN_LPRPort0");
+        zynlpr::SubmitPortJob(spool.Path(), "Report", "ZYN_LPRPort0");
         std::string out = WaitForOutput(OutputFile(), data.size());
         EXPECT_EQ(out.size(), data.size());
         EXPECT_TRUE(out == data);
@@ -84,7 +84,7 @@ TEST_F(BsdLpdTest, UnknownQueueIsRefusedWithMessages) {
     lpdtest::WritePort("ZYN_LPRPort0", server.c_str(), "no-such-queue");
     lpdtest::SpoolFile spool("data");
     MessageBoxWatcher watcher;
-    zynlpr::LpdSubmitJob(spool.Path(), "Report", "ZYN_LPRPort0");
+    zynlpr::SubmitPortJob(spool.Path(), "Report", "ZYN_LPRPort0");
     ASSERT_TRUE(watcher.WaitForCount(2, 5000));
     auto seen = watcher.Seen();
     EXPECT_EQ(seen[0].text, lpdtest::ExpectedText(8018));

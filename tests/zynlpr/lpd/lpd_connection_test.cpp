@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "job/job_messages.h"
 #include "lpd_test_support.h"
 #include "scripted_lpd_server.h"
 
@@ -21,6 +22,7 @@ class LpdConnectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(lpdtest::InitMonitorForTests());
+        connection.observer = &messages;  // the client's notes as the monitor shows them
         ASSERT_TRUE(LpdStartup(connection));
         saved = LpdGetTimeouts();
     }
@@ -40,6 +42,7 @@ protected:
             EXPECT_EQ(seen[i].style, kErrorBoxStyle);
         }
     }
+    JobMessages messages;
     LpdConnection connection;
     LpdTimeouts saved{};
 };

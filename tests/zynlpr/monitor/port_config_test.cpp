@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "message_box_watcher.h"
-#include "monitor/messages.h"
 #include "monitor/monitor_entries.h"
-#include "monitor/port_values.h"
-#include "monitor/user_name.h"
 #include "monitor_test_support.h"
 #include "port_dialog_driver.h"
+#include "ports/port_values.h"
+#include "ui/messages.h"
+#include "ui/user_name.h"
 
 using namespace zynlpr;
 using montest::DialogScript;

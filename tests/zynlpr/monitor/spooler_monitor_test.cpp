@@ -18,11 +18,11 @@
 
 #include "handles.h"
 #include "message_box_watcher.h"
-#include "xcv_protocol.h"
-#include "monitor/messages.h"
 #include "monitor_test_support.h"
 #include "port_dialog_driver.h"
 #include "scripted_lpd_server.h"
+#include "ui/messages.h"
+#include "xcv_protocol.h"
 
 namespace {
 

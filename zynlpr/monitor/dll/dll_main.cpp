@@ -3,8 +3,8 @@
 #include <winspool.h>
 #include <winsplp.h>
 
-#include "monitor/module_start.h"
 #include "monitor/monitor2_adapter.h"
+#include "ui/module_start.h"
 
 // DllMain: only process attach does work (module_start.cpp); its failure
 // makes the load fail.
