@@ -1,14 +1,17 @@
-// Owners for Win32 handles and COM pointers.
+// Owners for Win32 handles, COM pointers and paired calls.
 //
 // One small move-only type per handle kind, each with its own "empty" value.
 // put() hands out the address of the raw handle for out-parameters (the old
-// handle is closed first). ScopeExit runs a one-off clean-up at scope end.
-// Header-only; used by both libraries, the tools and the tests.
+// handle is closed first). The paired calls (COM and Windows Sockets
+// start-up, a lock on global memory) have a scope type each. ScopeExit runs
+// a one-off clean-up at scope end. Header-only; used by both libraries, the
+// tools and the tests.
 #pragma once
 
 #include <windows.h>
 #include <winsock2.h>
 #include <winspool.h>
+#include <objbase.h>
 #include <utility>
 
 namespace zyn {
@@ -101,6 +104,11 @@ struct SidTraits {  // AllocateAndInitializeSid results
     static Handle empty() { return nullptr; }
     static void close(Handle h) { ::FreeSid(h); }
 };
+struct GlobalBlockTraits {  // GlobalAlloc blocks (DDE data and commands, WM_COPYDATA)
+    using Handle = HGLOBAL;
+    static Handle empty() { return nullptr; }
+    static void close(Handle h) { ::GlobalFree(h); }
+};
 struct PrinterTraits {  // OpenPrinter results (printers, servers, Xcv handles)
     using Handle = HANDLE;
     static Handle empty() { return nullptr; }
@@ -119,6 +127,65 @@ using UniqueLocalBlock = UniqueHandle<LocalBlockTraits>;
 using UniqueSid = UniqueHandle<SidTraits>;
 using UniqueMappedView = UniqueHandle<MappedViewTraits>;
 using UniquePrinter = UniqueHandle<PrinterTraits>;
+using UniqueGlobalBlock = UniqueHandle<GlobalBlockTraits>;
+
+// Holds GlobalLock on a block for one scope; get() is null when the lock
+// failed (a block that was freed, or not global memory at all).
+class GlobalLockScope {
+public:
+    explicit GlobalLockScope(HGLOBAL block) noexcept
+        : block_(block), data_(block ? ::GlobalLock(block) : nullptr) {}
+    ~GlobalLockScope() {
+        if (data_) ::GlobalUnlock(block_);
+    }
+    GlobalLockScope(const GlobalLockScope&) = delete;
+    GlobalLockScope& operator=(const GlobalLockScope&) = delete;
+    void* get() const noexcept { return data_; }
+
+private:
+    HGLOBAL block_;
+    void* data_;
+};
+
+// CoInitialize for one scope. A thread that already had COM in another
+// mode (RPC_E_CHANGED_MODE) is left as it was: only a start-up that
+// succeeded (S_OK or S_FALSE) is paired with CoUninitialize.
+class ComScope {
+public:
+    ComScope() noexcept : started_(SUCCEEDED(::CoInitialize(nullptr))) {}
+    ~ComScope() {
+        if (started_) ::CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    bool started() const noexcept { return started_; }
+
+private:
+    bool started_;
+};
+
+// WSAStartup for one scope; result() is WSAStartup's answer, and only a
+// start-up that succeeded is paired with WSACleanup.
+class WinsockScope {
+public:
+    explicit WinsockScope(WORD version = MAKEWORD(2, 2)) noexcept {
+        WSADATA data;
+        result_ = ::WSAStartup(version, &data);
+    }
+    ~WinsockScope() { reset(); }
+    WinsockScope(const WinsockScope&) = delete;
+    WinsockScope& operator=(const WinsockScope&) = delete;
+    bool started() const noexcept { return result_ == 0; }
+    int result() const noexcept { return result_; }
+    // Ends the start-up early (once).
+    void reset() noexcept {
+        if (result_ == 0) ::WSACleanup();
+        result_ = -1;
+    }
+
+private:
+    int result_ = -1;
+};
 
 // Owns one reference of a COM interface.
 template <typename T>
