@@ -72,7 +72,8 @@ constexpr wchar_t kUiModuleName[] = L"zynlprui.dll";
 
 // Limits of the port-settings dialog's fields (code units, no terminator).
 // The host field takes 260 characters as typed but is read back, and
-// HostName is read by the monitor, in 260 bytes: 259 is what can come back.
+// HostName is read by the monitor, in zyn::kTextSize (260) bytes: 259 is
+// what can come back.
 constexpr DWORD kPortNameMax = 99;
 constexpr DWORD kHostMax = 259;
 constexpr DWORD kQueueMax = 130;

@@ -18,6 +18,7 @@
 #include <winspool.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "bounded.h"
@@ -55,22 +56,18 @@ void ClearDocument(LprPort* port) {
     port->flags &= ~kInDocumentFlags;
 }
 
-// The document name: the spooler's, narrowed (a name of 260 characters or
-// more is cut to 259), or "Unknown Document #<job id>".
+// The document name: the spooler's, narrowed (a name of zyn::kTextSize
+// characters or more is cut to one less), or "Unknown Document #<job id>".
 DWORD SetDocumentName(LprPort* port, const WCHAR* name) {
-    if (port->documentName) {
-        LocalFree(port->documentName);
-        port->documentName = nullptr;
-    }
-    char text[260];
+    port->documentName.reset();
+    char text[zyn::kTextSize];
     if (name)
         zyn::NarrowText(name, text, sizeof text);
     else
         zyn::BoundedFormat(text, sizeof text, "Unknown Document #%d", static_cast<int>(port->jobId));
-    auto* copy = static_cast<char*>(LocalAlloc(LPTR, strlen(text) + 1));
-    if (!copy) return ERROR_NOT_ENOUGH_MEMORY;
-    memcpy(copy, text, strlen(text) + 1);
-    port->documentName = copy;
+    port->documentName.reset(LocalAlloc(LPTR, strlen(text) + 1));
+    if (!port->documentName) return ERROR_NOT_ENOUGH_MEMORY;
+    memcpy(port->documentName.get(), text, strlen(text) + 1);
     return ERROR_SUCCESS;
 }
 
@@ -80,7 +77,7 @@ DWORD SetDocumentName(LprPort* port, const WCHAR* name) {
 void SpoolDirectory(char* dir, size_t cb) {
     DWORD n = GetTempPathA(static_cast<DWORD>(cb), dir);
     if (n > 0 && n < cb) return;
-    char candidate[260];
+    char candidate[zyn::kPathSize];
     zyn::BoundedCopy(candidate, g_module.programPath);
     if (char* slash = strrchr(candidate, '\\')) {
         slash[1] = '\0';
@@ -94,42 +91,43 @@ void SpoolDirectory(char* dir, size_t cb) {
     if (n == 0 || n >= cb) zyn::BoundedCopy(dir, cb, ".");
 }
 
-// Makes the spool file and opens it; port->spoolFileName is the 260-byte
-// block that receives its path.
+// Makes the spool file and opens it; port->spoolFileName is the block of
+// zyn::kPathSize bytes that receives its path.
 DWORD CreateSpoolFile(LprPort* port) {
-    char dir[260];
+    char dir[zyn::kPathSize];
     SpoolDirectory(dir, sizeof dir);
+    char* path = port->SpoolFileName();
     // GetTempFileNameA writes up to MAX_PATH characters into the block.
-    if (!GetTempFileNameA(dir, "lpr", 0, port->spoolFileName)) {
+    if (!GetTempFileNameA(dir, "lpr", 0, path)) {
         DWORD error = GetLastError();
-        port->spoolFileName[0] = '\0';
+        path[0] = '\0';
         return error;
     }
-    HANDLE file = CreateFileA(port->spoolFileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    zyn::UniqueFile file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         DWORD error = GetLastError();
-        DeleteFileA(port->spoolFileName);  // GetTempFileNameA created it
-        port->spoolFileName[0] = '\0';
+        DeleteFileA(path);  // GetTempFileNameA created it
+        path[0] = '\0';
         return error;
     }
-    SetEndOfFile(file);
-    port->spoolFile = file;
+    SetEndOfFile(file.get());
+    port->spoolFile = std::move(file);
     return ERROR_SUCCESS;
 }
 
 // The printer's time-outs from PRINTER_INFO_5, or the defaults. A printer
-// name too long for the 260-byte buffer is not opened: a shortened name
-// could name another printer.
+// name too long for the buffer is not opened: a shortened name could name
+// another printer.
 void OpenJobPrinter(LprPort* port, const WCHAR* printerName) {
-    port->printer = nullptr;
+    port->printer.reset();
     port->transmissionRetryTimeout = kDefaultTransmissionRetryMs;
     port->deviceNotSelectedTimeout = kDefaultDeviceNotSelectedMs;
-    char name[260];
+    char name[zyn::kTextSize];
     if (!printerName || !zyn::NarrowText(printerName, name, sizeof name)) return;
     HANDLE printer = nullptr;
     if (!g_jobSpooler.openPrinter(name, &printer, nullptr)) return;
-    port->printer = printer;
+    port->printer.reset(printer);
     // Sized by the printer's answer rather than a fixed 540 bytes, so long
     // printer and port names don't lose the time-outs.
     DWORD needed = 0;
@@ -156,8 +154,7 @@ DWORD StartDocument(LprPort* port, const WCHAR* printerName, DWORD jobId, DWORD 
     }
     if (level == 2 && docInfo && reinterpret_cast<DOC_INFO_2W*>(docInfo)->dwMode == DI_CHANNEL)
         return ERROR_CANTREAD;
-    if (port->spoolFileName) LocalFree(port->spoolFileName);
-    port->spoolFileName = static_cast<char*>(LocalAlloc(LPTR, 260));
+    port->spoolFileName.reset(LocalAlloc(LPTR, zyn::kPathSize));
     if (!port->spoolFileName) {
         *outOfMemory = true;
         return ERROR_NOT_ENOUGH_MEMORY;
@@ -185,7 +182,7 @@ DWORD WriteSpool(LprPort* port, const BYTE* buffer, DWORD count, DWORD* written)
             return ERROR_SUCCESS;
         }
         *written = 0;
-        if (WriteFile(port->spoolFile, buffer, count, written, nullptr) || *written > 0) {
+        if (WriteFile(port->SpoolFile(), buffer, count, written, nullptr) || *written > 0) {
             port->retryStartTick = 0;
             return ERROR_SUCCESS;
         }
@@ -193,7 +190,7 @@ DWORD WriteSpool(LprPort* port, const BYTE* buffer, DWORD count, DWORD* written)
         DWORD mask = 0;
         // A spool file is no communications device: there is no error mask
         // to retry by, and with a zero time-out the retries would never end.
-        if (!ClearCommError(port->spoolFile, &mask, nullptr)) return writeError;
+        if (!ClearCommError(port->SpoolFile(), &mask, nullptr)) return writeError;
         if (mask & CE_OOP) return ERROR_OUT_OF_PAPER;
         if (mask & (CE_IOE | CE_BREAK)) return ERROR_IO_DEVICE;
         // A zero time-out would never run out; a device that keeps failing
@@ -213,9 +210,9 @@ DWORD WriteSpool(LprPort* port, const BYTE* buffer, DWORD count, DWORD* written)
 // The LPD submission, the spool file's deletion and the client window's
 // notice. True when the server took the job.
 bool SendAndDelete(LprPort* port, JobMessages* messages) {
-    bool taken = SubmitPortJob(port->spoolFileName, port->documentName ? port->documentName : "", port->name,
-                               messages);
-    DeleteFileA(port->spoolFileName);
+    bool taken = SubmitPortJob(port->SpoolFileName(), port->DocumentName() ? port->DocumentName() : "",
+                               port->name, messages);
+    DeleteFileA(port->SpoolFileName());
     NotifyClientWindow(port->name);
     return taken;
 }
@@ -225,18 +222,18 @@ bool SendAndDelete(LprPort* port, JobMessages* messages) {
 // stay as they are; a job that can't be read is only paused.
 void KeepJob(LprPort* port, const char* reason) {
     DWORD needed = 0;
-    g_jobSpooler.getJob(port->printer, port->jobId, 1, nullptr, 0, &needed);
+    g_jobSpooler.getJob(port->Printer(), port->jobId, 1, nullptr, 0, &needed);
     if (needed >= sizeof(JOB_INFO_1A) && needed <= 65536) {
         std::vector<BYTE> buffer(needed);
-        if (g_jobSpooler.getJob(port->printer, port->jobId, 1, buffer.data(), needed, &needed)) {
+        if (g_jobSpooler.getJob(port->Printer(), port->jobId, 1, buffer.data(), needed, &needed)) {
             auto* info = reinterpret_cast<JOB_INFO_1A*>(buffer.data());
             info->pStatus = const_cast<LPSTR>(reason);
             info->Status |= JOB_STATUS_ERROR;
             info->Position = JOB_POSITION_UNSPECIFIED;
-            g_jobSpooler.setJob(port->printer, port->jobId, 1, buffer.data(), 0);
+            g_jobSpooler.setJob(port->Printer(), port->jobId, 1, buffer.data(), 0);
         }
     }
-    g_jobSpooler.setJob(port->printer, port->jobId, 0, nullptr, JOB_CONTROL_PAUSE);
+    g_jobSpooler.setJob(port->Printer(), port->jobId, 0, nullptr, JOB_CONTROL_PAUSE);
 }
 
 }  // namespace
@@ -284,7 +281,7 @@ BOOL WINAPI LprReadPort(HANDLE handle, LPBYTE buffer, DWORD count, LPDWORD read)
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    return ReadFile(port->spoolFile, buffer, count, read, nullptr);
+    return ReadFile(port->SpoolFile(), buffer, count, read, nullptr);
 }
 
 // EndDocPort: closes the spool file, submits it, deletes it, tells the
@@ -299,26 +296,24 @@ BOOL WINAPI LprEndDocPort(HANDLE handle) {
         return FALSE;
     }
     if (!(ReadPortFlags(port) & PORT_IN_DOCUMENT)) return TRUE;
-    if (port->spoolFile && port->spoolFile != INVALID_HANDLE_VALUE) CloseHandle(port->spoolFile);
-    port->spoolFile = INVALID_HANDLE_VALUE;
+    port->spoolFile.reset();
     JobMessages messages;
     bool taken = SendAndDelete(port, &messages);
     if (port->printer) {
         if (taken) {
-            g_jobSpooler.setJob(port->printer, port->jobId, 0, nullptr, JOB_CONTROL_DELETE);
+            g_jobSpooler.setJob(port->Printer(), port->jobId, 0, nullptr, JOB_CONTROL_DELETE);
         } else {
-            char reason[260];
+            char reason[zyn::kTextSize];
             if (messages.Reason()[0])
                 zyn::BoundedCopy(reason, messages.Reason());
             else
                 LoadMessageText(MSG_LPD_JOB_REFUSED, reason, sizeof reason);
             KeepJob(port, reason);
         }
-        g_jobSpooler.closePrinter(port->printer);
-        port->printer = nullptr;
+        // Closed through the table, so a test's stand-in sees it.
+        g_jobSpooler.closePrinter(port->printer.release());
     }
-    LocalFree(port->spoolFileName);
-    port->spoolFileName = nullptr;
+    port->spoolFileName.reset();
     ClearDocument(port);
     return TRUE;
 }

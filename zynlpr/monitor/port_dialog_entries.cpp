@@ -98,7 +98,7 @@ void ShowNotMonitorPort(HWND window) {
 
 // ERROR_SUCCESS unless the accepted values could not be stored.
 DWORD ConfigurePortWork(HWND window, const WCHAR* portName) {
-    char name[260];
+    char name[zyn::kTextSize];
     // A name cut short, or one reaching below a port key, names no port of ours.
     if (!zyn::NarrowText(portName, name, sizeof name) || !HasPortPrefix(name) || strchr(name, '\\')) {
         ShowNotMonitorPort(window);
@@ -138,7 +138,7 @@ DWORD ConfigurePortWork(HWND window, const WCHAR* portName) {
 
 DWORD DeletePortLocked(const WCHAR* portName) {
     MonitorLockGuard lock;
-    char name[260];
+    char name[zyn::kTextSize];
     // A name too long to narrow whole names no port; deleting a key of the
     // shortened name would hit the wrong port.
     // Only the monitor's own ports: any other key under the Ports key

@@ -28,7 +28,7 @@ size_t NeededFor(const LprPort* port, DWORD level) {
     if (level == 1) return sizeof(PORT_INFO_1W) + 2 * (strlen(port->name) + 1);
     if (level == 2) {
         size_t cch = strlen(port->name) + 1 + strlen(g_module.monitorName) + 1 + 1;
-        if (port->description) cch += strlen(port->description);
+        if (port->Description()) cch += strlen(port->Description());
         return sizeof(PORT_INFO_2W) + 2 * cch;
     }
     return 0;
@@ -65,7 +65,7 @@ DWORD EnumPortsLocked(DWORD level, BYTE* buffer, DWORD bufferSize, DWORD* needed
         } else if (level == 2) {
             info2->pPortName = PlaceBelow(p->name, &top);
             info2->pMonitorName = PlaceBelow(g_module.monitorName, &top);
-            info2->pDescription = PlaceBelow(p->description, &top);
+            info2->pDescription = PlaceBelow(p->Description(), &top);
             info2->fPortType = PORT_TYPE_WRITE;
             info2->Reserved = 0;
             ++info2;
@@ -99,7 +99,7 @@ BOOL WINAPI LprEnumPorts(LPWSTR, DWORD level, LPBYTE buffer, DWORD bufferSize, L
 // touching the last error.
 BOOL WINAPI LprOpenPort(LPWSTR portName, PHANDLE handle) {
     if (!handle) return FALSE;
-    char name[260];
+    char name[zyn::kTextSize];
     if (!zyn::NarrowText(portName, name, sizeof name)) return FALSE;
     MonitorLockGuard lock;
     LprPort* port = FindPort(name);
@@ -136,11 +136,11 @@ BOOL WINAPI LprGetPrinterDataFromPort(HANDLE handle, DWORD controlId, LPWSTR, LP
                                       DWORD inSize, LPWSTR outBuffer, DWORD outSize,
                                       LPDWORD returnedSize) {
     LprPort* port = PortFromHandle(handle);
-    if (!port || controlId == 0 || !port->spoolFile || port->spoolFile == INVALID_HANDLE_VALUE) {
+    if (!port || controlId == 0 || !port->spoolFile) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    return DeviceIoControl(port->spoolFile, controlId, inBuffer, inSize, outBuffer, outSize,
+    return DeviceIoControl(port->SpoolFile(), controlId, inBuffer, inSize, outBuffer, outSize,
                            returnedSize, nullptr);
 }
 
@@ -151,10 +151,10 @@ BOOL WINAPI LprSetPortTimeOuts(HANDLE handle, LPCOMMTIMEOUTS timeouts, DWORD res
     LprPort* port = PortFromHandle(handle);
     if (!port || !timeouts || reserved != 0 || !(ReadPortFlags(port) & PORT_IN_DOCUMENT)) return FALSE;
     COMMTIMEOUTS current;
-    if (!GetCommTimeouts(port->spoolFile, &current)) return FALSE;
+    if (!GetCommTimeouts(port->SpoolFile(), &current)) return FALSE;
     current.ReadIntervalTimeout = timeouts->ReadIntervalTimeout;
     current.ReadTotalTimeoutConstant = timeouts->ReadTotalTimeoutConstant;
-    return SetCommTimeouts(port->spoolFile, &current);
+    return SetCommTimeouts(port->SpoolFile(), &current);
 }
 
 }  // namespace zynlpr

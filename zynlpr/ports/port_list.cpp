@@ -5,6 +5,7 @@
 #include <winspool.h>
 
 #include <cstring>
+#include <new>
 
 #include "bounded.h"
 #include "port_name_index.h"
@@ -20,26 +21,23 @@ volatile LONG g_liveRecords = 0;
 // The list was changed since the last reload other than by a reload.
 bool g_touched = false;
 
-char* HeapCopy(const char* text) {
+void* HeapCopy(const char* text) {
     size_t cb = strlen(text) + 1;
-    auto* copy = static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cb));
+    void* copy = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cb);
     if (copy) memcpy(copy, text, cb);
     return copy;
 }
 
 // Frees a record whose last reference is gone. A job still open here means
-// the spooler closed the port without EndDocPort; its spool file and
-// printer would otherwise leak, so they are released too.
+// the spooler closed the port without EndDocPort: its spool file goes too
+// (the owners close it and the printer).
 void FreePortRecord(LprPort* port) {
-    if (port->spoolFile && port->spoolFile != INVALID_HANDLE_VALUE) {
-        CloseHandle(port->spoolFile);
-        if (port->spoolFileName) DeleteFileA(port->spoolFileName);
+    if (port->spoolFile && port->SpoolFileName()) {
+        port->spoolFile.reset();
+        DeleteFileA(port->SpoolFileName());
     }
-    if (port->printer) ClosePrinter(port->printer);
-    if (port->spoolFileName) LocalFree(port->spoolFileName);
-    if (port->documentName) LocalFree(port->documentName);
-    if (port->description) HeapFree(GetProcessHeap(), 0, port->description);
     port->signature = 0;  // no longer a live record
+    port->~LprPort();
     HeapFree(GetProcessHeap(), 0, port);
     InterlockedDecrement(&g_liveRecords);
 }
@@ -69,9 +67,7 @@ LprPort* FindExact(const char* name) {
 }
 
 void ReplaceDescription(LprPort* port, const char* description) {
-    char* copy = HeapCopy(description[0] ? description : port->name);
-    if (port->description) HeapFree(GetProcessHeap(), 0, port->description);
-    port->description = copy;
+    port->description.reset(HeapCopy(description[0] ? description : port->name));
 }
 
 // A new record holding the list's reference, not yet linked. Null when it
@@ -79,17 +75,14 @@ void ReplaceDescription(LprPort* port, const char* description) {
 LprPort* NewPortRecord(const char* name, const char* description) {
     size_t cchName = strlen(name);
     size_t cb = sizeof(LprPort) + cchName + 1;
-    auto* port = static_cast<LprPort*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cb));
-    if (!port) return nullptr;
+    void* block = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cb);
+    if (!block) return nullptr;
+    auto* port = new (block) LprPort;  // holds the list's reference
     InterlockedIncrement(&g_liveRecords);
     port->name = reinterpret_cast<char*>(port + 1);
     memcpy(port->name, name, cchName + 1);
     port->size = static_cast<DWORD>(cb);
-    port->signature = kPortSignature;
-    port->next = nullptr;
-    port->description = HeapCopy(description && description[0] ? description : name);
-    port->flags = PORT_SPOOL_FILE;
-    port->references = 1;  // the list's
+    port->description.reset(HeapCopy(description && description[0] ? description : name));
     return port;
 }
 

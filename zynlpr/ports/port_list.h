@@ -16,6 +16,8 @@
 
 #include <windows.h>
 
+#include "handles.h"
+
 namespace zynlpr {
 
 constexpr DWORD kPortSignature = 0x4F50;
@@ -24,26 +26,36 @@ constexpr DWORD PORT_SPOOL_FILE = 0x04;
 constexpr DWORD PORT_IN_DOCUMENT = 0x08;
 constexpr DWORD PORT_STARTED = 0x10;
 
+// One record, made in one process-heap block with the name's characters
+// behind the fixed fields (placement new, so every owner starts empty). The
+// owners release the job's spool file, printer and texts whenever the
+// record goes, so a port the spooler closed without EndDocPort leaks nothing.
 struct LprPort {
-    DWORD signature;        // kPortSignature while the record is alive
-    DWORD size;             // bytes of this allocation, name characters included
-    LprPort* next;          // next record of the list; null in the last
-    char* name;             // points behind the fixed fields
-    char* description;      // own heap copy, or null
-    DWORD flags;            // PORT_* bits; guarded by MonitorLock
-    // Job state (LprJob): driven by StartDocPort .. EndDocPort.
-    HANDLE spoolFile;       // open from StartDocPort to EndDocPort
-    char* spoolFileName;    // LocalAlloc, 260 bytes
-    char* documentName;     // LocalAlloc
-    HANDLE printer;         // spooler printer of the current job, or null
-    DWORD jobId;
-    DWORD transmissionRetryTimeout;  // ms
-    DWORD deviceNotSelectedTimeout;  // ms
-    DWORD retryStartTick;            // 0 when no retry time-out runs
+    DWORD signature = kPortSignature;  // while the record is alive
+    DWORD size = 0;                    // bytes of this allocation, name characters included
+    LprPort* next = nullptr;           // next record of the list; null in the last
+    char* name = nullptr;              // points behind the fixed fields
+    zyn::UniqueHeapBlock description;  // heap copy; the name when none was given
+    DWORD flags = PORT_SPOOL_FILE;     // PORT_* bits; guarded by MonitorLock
+    // Job state: driven by StartDocPort .. EndDocPort (job/job_entries.cpp).
+    zyn::UniqueFile spoolFile;         // open from StartDocPort to EndDocPort
+    zyn::UniqueLocalBlock spoolFileName;  // zyn::kPathSize bytes while a job has a spool file
+    zyn::UniqueLocalBlock documentName;   // kept until the next job starts
+    zyn::UniquePrinter printer;        // spooler printer of the current job
+    DWORD jobId = 0;
+    DWORD transmissionRetryTimeout = 0;  // ms
+    DWORD deviceNotSelectedTimeout = 0;  // ms
+    DWORD retryStartTick = 0;            // 0 when no retry time-out runs
     // Lifetime (see the file comment).
-    LONG references;        // list link + open handles; guarded by MonitorLock
-    BOOL linked;            // true while the record is in the list
-    // (name characters follow)
+    LONG references = 1;               // list link + open handles; guarded by MonitorLock
+    BOOL linked = FALSE;               // true while the record is in the list
+
+    const char* Name() const { return name; }
+    const char* Description() const { return static_cast<const char*>(description.get()); }
+    char* SpoolFileName() const { return static_cast<char*>(spoolFileName.get()); }
+    const char* DocumentName() const { return static_cast<const char*>(documentName.get()); }
+    HANDLE SpoolFile() const { return spoolFile.get(); }
+    HANDLE Printer() const { return printer.get(); }
 };
 
 // Appends a new record to the tail. Null when it can't be allocated.

@@ -25,12 +25,12 @@ LONG SetNumber(HKEY key, const char* name, LONG number) {
 }
 
 LONG ReadNumber(HKEY key, const char* name, LONG fallback) {
-    char text[260];
+    char text[zyn::kTextSize];
     return zyn::ReadRegText(key, name, text, sizeof text) ? LeadingNumber(text) : fallback;
 }
 
 BOOL ReadSwitch(HKEY key, const char* name) {
-    char text[260];
+    char text[zyn::kTextSize];
     return !zyn::ReadRegText(key, name, text, sizeof text) || strcmp(text, "1") == 0;
 }
 

@@ -19,8 +19,8 @@ namespace {
 struct PortsWatch {
     zyn::UniqueRegKey key;
     zyn::UniqueKernelHandle changed;  // manual-reset event
-    char path[260];
-    char defaultDescription[260];
+    char path[zyn::kTextSize];
+    char defaultDescription[zyn::kTextSize];
     bool armed;
 };
 PortsWatch g_watch;
@@ -75,8 +75,8 @@ void EnumRegistryPorts(void (*fn)(void* ctx, const char* name, const char* descr
         name[sizeof name - 1] = '\0';
         if (!HasPortPrefix(name)) continue;
 
-        char host[260] = {};
-        char queue[260] = {};
+        char host[zyn::kTextSize] = {};
+        char queue[zyn::kTextSize] = {};
         zyn::UniqueRegKey port;
         if (RegOpenKeyA(ports.get(), name, port.put()) == ERROR_SUCCESS) {
             zyn::ReadRegText(port.get(), "HostName", host, sizeof host);
@@ -93,13 +93,13 @@ bool CollectPortHosts(std::string* hosts) {
     zyn::UniqueRegKey ports;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, ports.put()) == ERROR_SUCCESS) {
         for (DWORD index = 0;; ++index) {
-            char name[260] = {};
+            char name[zyn::kTextSize] = {};
             LONG rc = RegEnumKeyA(ports.get(), index, name, sizeof name);
             if (rc == ERROR_NO_MORE_ITEMS) break;
             if (rc != ERROR_SUCCESS || !HasPortPrefix(name)) continue;
             zyn::UniqueRegKey port;
             if (RegOpenKeyA(ports.get(), name, port.put()) != ERROR_SUCCESS) continue;
-            char host[260];
+            char host[zyn::kTextSize];
             // A port without a host has nothing to offer.
             if (!zyn::ReadRegText(port.get(), "HostName", host, sizeof host) || !host[0]) continue;
             bool listed = false;

@@ -35,14 +35,14 @@ bool StartModule(HINSTANCE stringsModule) {
     zyn::UniqueRegKey monitorKey;
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, g_module.monitorKeyPath, monitorKey.put()) != ERROR_SUCCESS)
         monitorKey.reset();
-    char buffer[260] = {};
+    char buffer[zyn::kPathSize] = {};
     zyn::ReadRegText(monitorKey.get(), "Driver", buffer, sizeof buffer);
     CutAfterLastBackslash(buffer);
 
     // An empty directory leaves the bare name, found along the search path.
     // A directory too long for the path is refused rather than shortened,
     // which would load a module from some other place.
-    char nlsPath[260 + 16];
+    char nlsPath[zyn::kPathSize + 16];
     if (zyn::BoundedFormat(nlsPath, sizeof nlsPath, "%szynlpr.nls", buffer))
         g_module.messageModule = LoadLibraryA(nlsPath);
     if (!g_module.messageModule) {
@@ -50,14 +50,14 @@ bool StartModule(HINSTANCE stringsModule) {
         return false;
     }
 
-    char lprPath[260];
+    char lprPath[zyn::kPathSize];
     if (zyn::ReadRegText(monitorKey.get(), "LPR_Path", lprPath, sizeof lprPath))
         zyn::BoundedCopy(buffer, lprPath);
     // A directory too long for the path buffers leaves them empty rather
     // than naming some other file.
-    char base[260];
+    char base[zyn::kPathSize];
     if (zyn::BoundedFormat(base, sizeof base, "%s\\", buffer)) {
-        char path[260];
+        char path[zyn::kPathSize];
         if (zyn::BoundedFormat(path, sizeof path, "%sTOLV.HLP", base))
             zyn::BoundedCopy(g_module.helpFilePath, path);
         if (zyn::BoundedFormat(path, sizeof path, "%sTOLV.EXE", base))

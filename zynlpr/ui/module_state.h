@@ -4,17 +4,19 @@
 
 #include <windows.h>
 
+#include "bounded.h"
+
 namespace zynlpr {
 
 struct ModuleState {
     HINSTANCE instance = nullptr;       // this module
-    char portsKeyPath[260] = {};        // string 8121, relative to HKEY_LOCAL_MACHINE
-    char monitorKeyPath[260] = {};      // string 8124, relative to HKEY_LOCAL_MACHINE
+    char portsKeyPath[zyn::kTextSize] = {};        // string 8121, relative to HKEY_LOCAL_MACHINE
+    char monitorKeyPath[zyn::kTextSize] = {};      // string 8124, relative to HKEY_LOCAL_MACHINE
     HMODULE messageModule = nullptr;    // zynlpr.nls
-    char programPath[260] = {};         // ...\TOLV.EXE
-    char helpFilePath[260] = {};        // ...\TOLV.HLP
-    char monitorName[260] = {};         // message 8125
-    char defaultDescription[260] = {};  // message 8126
+    char programPath[zyn::kPathSize] = {};         // ...\TOLV.EXE
+    char helpFilePath[zyn::kPathSize] = {};        // ...\TOLV.HLP
+    char monitorName[zyn::kTextSize] = {};         // message 8125
+    char defaultDescription[zyn::kTextSize] = {};  // message 8126
     UINT lprMessage = 0;                // RegisterWindowMessageA("LPR_MESSAGE")
 };
 

@@ -32,7 +32,7 @@ struct PortSettings {
 LONG LeadingNumber(const char* text);
 
 // One zero-filled process-heap block holding the record and its four
-// 260-byte texts; free it with HeapFree (zyn::UniqueHeapBlock). Null when
+// texts of kSettingsTextSize bytes; free it with HeapFree (zyn::UniqueHeapBlock). Null when
 // the memory can't be had.
 PortSettings* AllocatePortSettings();
 

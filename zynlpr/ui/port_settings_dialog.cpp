@@ -20,7 +20,7 @@ namespace zynlpr {
 
 namespace {
 
-constexpr int kHostLimit = 260;
+constexpr int kHostLimit = static_cast<int>(zyn::kTextSize);
 constexpr int kQueueLimit = 130;
 constexpr int kUserLimit = 130;
 constexpr int kSeqnoLimit = 3;

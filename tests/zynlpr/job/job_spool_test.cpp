@@ -97,16 +97,16 @@ TEST_F(JobSpoolTest, AJobArrivesIntactAndLeavesNothingBehind) {
     std::string data = lpdtest::Pattern(100000);
     ASSERT_TRUE(Start(port, L"report.txt", 5));
     EXPECT_EQ(PORT_SPOOL_FILE | PORT_IN_DOCUMENT | PORT_STARTED, port->flags);
-    EXPECT_STREQ("report.txt", port->documentName);
+    EXPECT_STREQ("report.txt", port->DocumentName());
     EXPECT_EQ(5u, port->jobId);
-    std::string spool = port->spoolFileName;
+    std::string spool = port->SpoolFileName();
     char tempDir[MAX_PATH];
     GetTempPathA(sizeof tempDir, tempDir);
     EXPECT_EQ(0, _strnicmp(spool.c_str(), tempDir, strlen(tempDir))) << spool;
     const char* base = strrchr(spool.c_str(), '\\') + 1;
     EXPECT_EQ(0, _strnicmp(base, "lpr", 3)) << spool;
     // No printer of that name: the default time-outs.
-    EXPECT_EQ(nullptr, port->printer);
+    EXPECT_EQ(nullptr, port->Printer());
     EXPECT_EQ(45000u, port->transmissionRetryTimeout);
     EXPECT_EQ(15000u, port->deviceNotSelectedTimeout);
 
@@ -119,8 +119,8 @@ TEST_F(JobSpoolTest, AJobArrivesIntactAndLeavesNothingBehind) {
     ASSERT_TRUE(LprEndDocPort(port));
     EXPECT_EQ(-1, FileSize(spool.c_str())) << "the spool file outlived EndDocPort";
     EXPECT_EQ(PORT_SPOOL_FILE, port->flags);
-    EXPECT_EQ(nullptr, port->spoolFileName);
-    EXPECT_STREQ("report.txt", port->documentName);  // kept until the next start
+    EXPECT_EQ(nullptr, port->SpoolFileName());
+    EXPECT_STREQ("report.txt", port->DocumentName());  // kept until the next start
     ASSERT_TRUE(server.WaitClosed(1, 10000));
     EXPECT_TRUE(DataFileOf(0) == data);
     EXPECT_NE(std::string::npos, ControlFileOf(0).find("report.txt"));
@@ -132,26 +132,26 @@ TEST_F(JobSpoolTest, DocumentNamesUnnamedAndOverlong) {
     ASSERT_NE(nullptr, port);
     DWORD written;
     ASSERT_TRUE(LprStartDocPort(port, nullptr, 7, 1, nullptr));
-    EXPECT_STREQ("Unknown Document #7", port->documentName);
+    EXPECT_STREQ("Unknown Document #7", port->DocumentName());
     Write(port, "x", &written);
     ASSERT_TRUE(LprEndDocPort(port));
 
     DOC_INFO_1W unnamed = {nullptr, nullptr, nullptr};
     ASSERT_TRUE(LprStartDocPort(port, nullptr, 0x80000001u, 1, reinterpret_cast<LPBYTE>(&unnamed)));
-    EXPECT_STREQ("Unknown Document #-2147483647", port->documentName);
+    EXPECT_STREQ("Unknown Document #-2147483647", port->DocumentName());
     Write(port, "x", &written);
     ASSERT_TRUE(LprEndDocPort(port));
 
     std::wstring longName(300, L'd');
     ASSERT_TRUE(Start(port, longName.c_str(), 8));
-    EXPECT_EQ(std::string(259, 'd'), port->documentName);
+    EXPECT_EQ(std::string(259, 'd'), port->DocumentName());
     Write(port, "x", &written);
     // A printer name too long to narrow whole is not opened at all.
     ASSERT_TRUE(LprEndDocPort(port));
     std::wstring longPrinter(300, L'p');
     DOC_INFO_1W info = {const_cast<LPWSTR>(L"doc"), nullptr, nullptr};
     ASSERT_TRUE(LprStartDocPort(port, &longPrinter[0], 9, 1, reinterpret_cast<LPBYTE>(&info)));
-    EXPECT_EQ(nullptr, port->printer);
+    EXPECT_EQ(nullptr, port->Printer());
     EXPECT_EQ(45000u, port->transmissionRetryTimeout);
     Write(port, "x", &written);
     ASSERT_TRUE(LprEndDocPort(port));
@@ -168,15 +168,15 @@ TEST_F(JobSpoolTest, BusyChannelAndIdleEnd) {
     EXPECT_EQ(0u, server.Connections().size());
 
     ASSERT_TRUE(Start(port, L"first", 1));
-    std::string spool = port->spoolFileName;
+    std::string spool = port->SpoolFileName();
     DWORD written;
     ASSERT_TRUE(Write(port, "first job", &written));
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(Start(port, L"second", 2));
     EXPECT_EQ(DWORD(ERROR_BUSY), GetLastError());
     EXPECT_EQ(1u, port->jobId);
-    EXPECT_STREQ("first", port->documentName);
-    EXPECT_EQ(spool, port->spoolFileName);
+    EXPECT_STREQ("first", port->DocumentName());
+    EXPECT_EQ(spool, port->SpoolFileName());
     ASSERT_TRUE(LprEndDocPort(port));
     ASSERT_TRUE(server.WaitClosed(1, 10000));
     EXPECT_EQ("first job", DataFileOf(0));
@@ -187,7 +187,7 @@ TEST_F(JobSpoolTest, BusyChannelAndIdleEnd) {
     EXPECT_FALSE(LprStartDocPort(port, nullptr, 3, 2, reinterpret_cast<LPBYTE>(&channel)));
     EXPECT_EQ(DWORD(ERROR_CANTREAD), GetLastError());
     EXPECT_EQ(PORT_SPOOL_FILE, port->flags);
-    EXPECT_EQ(nullptr, port->spoolFileName);
+    EXPECT_EQ(nullptr, port->SpoolFileName());
     DOC_INFO_2W direct = {const_cast<LPWSTR>(L"direct"), nullptr, nullptr, 0, 0};
     ASSERT_TRUE(LprStartDocPort(port, nullptr, 4, 2, reinterpret_cast<LPBYTE>(&direct)));
     ASSERT_TRUE(LprEndDocPort(port));
@@ -201,7 +201,7 @@ TEST_F(JobSpoolTest, OnlyAWholeStatusRequestIsDropped) {
     std::string status = "@PJL USTATUS DEVICE=ON\r\n@PJL INFO ID\r\n";
     ASSERT_TRUE(Write(port, status, &written));
     EXPECT_EQ(status.size(), written);
-    EXPECT_EQ(0, FileSize(port->spoolFileName));
+    EXPECT_EQ(0, FileSize(port->SpoolFileName()));
     std::string info = "@PJL INFO STATUS\r\n";
     std::string shortMatch = "@PJL USTATU";
     ASSERT_TRUE(Write(port, info, &written));
@@ -218,12 +218,12 @@ TEST_F(JobSpoolTest, AFailingDiskWriteFailsWithItsOwnErrorAtOnce) {
     ASSERT_TRUE(Start(port, L"fail"));
     // Stand a read-only handle in for the spool file: every write fails, and
     // a disk file has no comm error mask to retry by.
-    HANDLE writable = port->spoolFile;
+    HANDLE writable = port->spoolFile.release();
     port->transmissionRetryTimeout = 0;  // as Wine's printers report: never times out
-    HANDLE readOnly = CreateFileA(port->spoolFileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE readOnly = CreateFileA(port->SpoolFileName(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, readOnly);
-    port->spoolFile = readOnly;
+    port->spoolFile.reset(readOnly);
     std::atomic<bool> done{false};
     BOOL ok = TRUE;
     DWORD error = 0, written = 0xdeadbeef;
@@ -239,8 +239,7 @@ TEST_F(JobSpoolTest, AFailingDiskWriteFailsWithItsOwnErrorAtOnce) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), error);
     EXPECT_EQ(0u, written);
-    port->spoolFile = writable;
-    CloseHandle(readOnly);
+    port->spoolFile.reset(writable);  // closes the read-only one
     // ReadPort reads the write-only spool file: it fails as ReadFile does.
     char buf[4];
     DWORD read = 0;
@@ -275,7 +274,7 @@ TEST_F(JobSpoolTest, WithoutATemporaryDirectoryTheSpoolFileGoesWhereADirectoryEx
     char probe[260];
     DWORD n = GetTempPathA(sizeof probe, probe);
     BOOL started = Start(port, L"notemp");
-    std::string spool = started ? port->spoolFileName : "";
+    std::string spool = started ? port->SpoolFileName() : "";
     SetEnvironmentVariableA("TMP", savedTmp[0] ? savedTmp : nullptr);
     SetEnvironmentVariableA("TEMP", savedTemp[0] ? savedTemp : nullptr);
     strcpy(g_module.programPath, savedProgram);
@@ -311,7 +310,7 @@ TEST_F(JobSpoolTest, ASpoolFileThatCantBeMadeFailsTheStartWithoutAMessage) {
     Sleep(100);
     EXPECT_EQ(0u, watcher.Count());
     EXPECT_EQ(PORT_SPOOL_FILE, port->flags);
-    EXPECT_STREQ("nowhere", port->documentName);
+    EXPECT_STREQ("nowhere", port->DocumentName());
     // The port is idle: the next job starts and arrives.
     ASSERT_TRUE(Start(port, L"somewhere", 12));
     DWORD written;
@@ -352,14 +351,14 @@ TEST_F(JobSpoolTest, AJobTheServerNeverGetsStillEndsCleanly) {
     server.StopListening();
     MessageBoxWatcher watcher(IDOK);
     ASSERT_TRUE(Start(port, L"lost"));
-    std::string spool = port->spoolFileName;
+    std::string spool = port->SpoolFileName();
     DWORD written;
     ASSERT_TRUE(Write(port, "lost data", &written));
     EXPECT_TRUE(LprEndDocPort(port));
     EXPECT_GE(watcher.Count(), 1u) << "the failure was not shown";
     EXPECT_EQ(-1, FileSize(spool.c_str()));
     EXPECT_EQ(PORT_SPOOL_FILE, port->flags);
-    EXPECT_EQ(nullptr, port->spoolFileName);
+    EXPECT_EQ(nullptr, port->SpoolFileName());
 }
 
 TEST_F(JobSpoolTest, JobsLeakNoHandles) {

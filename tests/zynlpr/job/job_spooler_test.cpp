@@ -106,7 +106,7 @@ TEST(JobSpooler, EndDocPortDeletesTheSpoolerJob) {
     std::wstring wideName(kPrinter, kPrinter + strlen(kPrinter));
     DOC_INFO_1W doc = {const_cast<LPWSTR>(L"queued"), nullptr, nullptr};
     ASSERT_TRUE(LprStartDocPort(h, &wideName[0], jobId, 1, reinterpret_cast<LPBYTE>(&doc)));
-    EXPECT_NE(nullptr, port->printer);
+    EXPECT_NE(nullptr, port->Printer());
     EXPECT_EQ(info5->TransmissionRetryTimeout, port->transmissionRetryTimeout);
     EXPECT_EQ(info5->DeviceNotSelectedTimeout, port->deviceNotSelectedTimeout);
     printf("Wine reports time-outs: transmission retry %lu ms, device not selected %lu ms\n",
@@ -114,7 +114,7 @@ TEST(JobSpooler, EndDocPortDeletesTheSpoolerJob) {
     DWORD written = 0;
     ASSERT_TRUE(LprWritePort(h, reinterpret_cast<LPBYTE>(const_cast<char*>("%!PS\n")), 5, &written));
     ASSERT_TRUE(LprEndDocPort(h));
-    EXPECT_EQ(nullptr, port->printer);
+    EXPECT_EQ(nullptr, port->Printer());
     // Wine's spooler ignores JOB_CONTROL_DELETE (localspl's fpSetJob takes
     // only the document title), so the job's removal can't be observed
     // here; that the printer StartDocPort opened was used and closed is.

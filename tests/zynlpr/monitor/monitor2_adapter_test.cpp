@@ -86,7 +86,7 @@ TEST_F(Monitor2Test, LastShutdownFreesThePortListButNotARecordStillOpen) {
     EXPECT_EQ(baseline + 2, LivePortRecords()) << "the list outlives all but the last handle";
     table->pfnShutdown(second);
     EXPECT_EQ(baseline + 1, LivePortRecords()) << "only the open port's record is left";
-    EXPECT_STREQ("ZYN_A", static_cast<LprPort*>(port)->name);
+    EXPECT_STREQ("ZYN_A", static_cast<LprPort*>(port)->Name());
     EXPECT_TRUE(table->pfnClosePort(port));
     EXPECT_EQ(baseline, LivePortRecords());
 

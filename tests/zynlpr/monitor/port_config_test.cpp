@@ -112,7 +112,7 @@ TEST_F(PortConfigTest, NewPortTakesTheFirstFreeNumberAndNeverAnExistingKey) {
         for (const char* n : c.keyOnly) EXPECT_EQ("old", Value(n, "HostName")) << n;
         MonitorLockGuard lock;
         ASSERT_NE(nullptr, FindPort(c.created));
-        EXPECT_STREQ("\\\\newhost\\raw", FindPort(c.created)->description);
+        EXPECT_STREQ("\\\\newhost\\raw", FindPort(c.created)->Description());
     }
 }
 
@@ -210,7 +210,7 @@ TEST_F(PortConfigTest, ConfigureShowsStoredValuesByTheirRulesAndStoresLeadingDig
         EXPECT_EQ("otherhost", Value("ZYN_p", "HostName"));
         EXPECT_EQ(1, g_notices);
         MonitorLockGuard lock;
-        EXPECT_STREQ("\\\\otherhost\\raw", FindPort("ZYN_p")->description);
+        EXPECT_STREQ("\\\\otherhost\\raw", FindPort("ZYN_p")->Description());
     }
 }
 

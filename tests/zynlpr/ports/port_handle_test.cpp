@@ -51,8 +51,8 @@ TEST_F(PortHandleTest, OpenPortFindsColonVariantsAndLeavesTheErrorOfAnUnknownNam
     HANDLE b = Open(L"ZYN_Colon");
     ASSERT_NE(nullptr, a);
     ASSERT_NE(nullptr, b);
-    EXPECT_STREQ("ZYN_LPRPort0", static_cast<LprPort*>(a)->name);
-    EXPECT_STREQ("ZYN_Colon:", static_cast<LprPort*>(b)->name);
+    EXPECT_STREQ("ZYN_LPRPort0", static_cast<LprPort*>(a)->Name());
+    EXPECT_STREQ("ZYN_Colon:", static_cast<LprPort*>(b)->Name());
     SetLastError(0xdeadbeef);
     HANDLE h = reinterpret_cast<HANDLE>(1);
     EXPECT_FALSE(LprOpenPort(const_cast<LPWSTR>(L"ZYN_nothere"), &h));
@@ -103,7 +103,7 @@ TEST_F(PortHandleTest, HandleKeepsItsRecordAndJobStateAcrossReloads) {
     EXPECT_EQ(h, Open(L"ZYN_LPRPort0")) << "the port keeps one record";
     LprClosePort(h);
     EXPECT_EQ(77u, port->jobId);
-    EXPECT_STREQ("\\\\otherhost\\raw", port->description);
+    EXPECT_STREQ("\\\\otherhost\\raw", port->Description());
     EXPECT_TRUE(LprClosePort(h));
 }
 
@@ -129,7 +129,7 @@ TEST_F(PortHandleTest, HandleOutlivesDeletionOfItsPort) {
     EXPECT_EQ(0u, Enum());
 
     EXPECT_EQ(live, LivePortRecords()) << "held records must not be freed";
-    EXPECT_STREQ("ZYN_LPRPort0", static_cast<LprPort*>(h0)->name);
+    EXPECT_STREQ("ZYN_LPRPort0", static_cast<LprPort*>(h0)->Name());
     EXPECT_EQ(PORT_SPOOL_FILE, static_cast<LprPort*>(h1)->flags);
     EXPECT_EQ(h0, PortFromHandle(h0));
     EXPECT_TRUE(LprClosePort(h0));
@@ -201,7 +201,7 @@ TEST_F(PortHandleTest, EntriesFromManyThreadsWhileTheRegistryChanges) {
                 std::vector<BYTE> buf(4096);
                 DWORD needed = 0, returned = 0;
                 LprEnumPorts(nullptr, 2, buf.data(), DWORD(buf.size()), &needed, &returned);
-                if (port->signature != kPortSignature || strncmp(port->name, "ZYN_LPRPort", 11) != 0) ++failures;
+                if (port->signature != kPortSignature || strncmp(port->Name(), "ZYN_LPRPort", 11) != 0) ++failures;
                 LprClosePort(h);
             }
         });
@@ -279,9 +279,9 @@ TEST_F(PortHandleTest, HandlesNotHandedOutAreRefusedByEveryEntry) {
         }
     }
     EXPECT_EQ(PORT_SPOOL_FILE, madeUp.flags);
-    EXPECT_EQ(nullptr, madeUp.spoolFile);
+    EXPECT_FALSE(madeUp.spoolFile) << "no spool file was made for it";
     EXPECT_EQ(PORT_SPOOL_FILE, unopened->flags);
-    EXPECT_EQ(nullptr, unopened->spoolFileName);
+    EXPECT_EQ(nullptr, unopened->SpoolFileName());
     EXPECT_EQ(live, LivePortRecords()) << "no reference was dropped";
 
     // Still refused after a real handle on the same record is opened and closed.

@@ -24,14 +24,14 @@ protected:
         MonitorLockGuard lock;
         ReloadPorts();
         std::vector<std::string> names;
-        for (LprPort* p = FirstPort(); p; p = p->next) names.push_back(p->name);
+        for (LprPort* p = FirstPort(); p; p = p->next) names.push_back(p->Name());
         return names;
     }
     std::string DescriptionOf(const char* name) {
         MonitorLockGuard lock;
         ReloadPorts();
         LprPort* p = FindPort(name);
-        return p && p->description ? p->description : "<none>";
+        return p && p->Description() ? p->Description() : "<none>";
     }
 };
 
@@ -116,9 +116,9 @@ TEST_F(PortListTest, FindPortTriesTheColonVariantAndRemovePortDoesNot) {
     MonitorLockGuard lock;
     ASSERT_NE(nullptr, CreatePort("ZYN_LPRPort0", "d"));
     ASSERT_NE(nullptr, CreatePort("ZYN_B:", ""));
-    EXPECT_STREQ("ZYN_LPRPort0", FindPort("zyn_lprport0:")->name);
-    EXPECT_STREQ("ZYN_B:", FindPort("ZYN_B")->name);
-    EXPECT_STREQ("ZYN_B:", FindPort("ZYN_B:")->description);  // empty description -> the name
+    EXPECT_STREQ("ZYN_LPRPort0", FindPort("zyn_lprport0:")->Name());
+    EXPECT_STREQ("ZYN_B:", FindPort("ZYN_B")->Name());
+    EXPECT_STREQ("ZYN_B:", FindPort("ZYN_B:")->Description());  // empty description -> the name
     EXPECT_EQ(nullptr, FindPort(""));
     EXPECT_EQ(nullptr, FindPort("ZYN_C"));
 
@@ -158,13 +158,13 @@ TEST_F(PortListTest, AReloadOfManyPortsKeepsEachRecordAndTheRegistryOrder) {
     size_t i = 0;
     LprPort* p = FirstPort();
     ASSERT_NE(nullptr, p);
-    EXPECT_STREQ("ZYN_P0999", p->name);
+    EXPECT_STREQ("ZYN_P0999", p->Name());
     for (p = p->next; p; p = p->next, ++i) {
         if (i % 3 == 0) ++i;  // removed
         ASSERT_LT(i, names.size());
-        EXPECT_EQ(names[i], p->name);
+        EXPECT_EQ(names[i], p->Name());
         EXPECT_EQ(before[i], p) << "record of " << names[i] << " not kept";
-        EXPECT_EQ("\\\\h\\" + names[i], p->description);
+        EXPECT_EQ("\\\\h\\" + names[i], p->Description());
     }
     EXPECT_EQ(names.size(), i);
     EXPECT_EQ(LONG(names.size() - 50 + 1), LivePortRecords() - liveAtStart);
