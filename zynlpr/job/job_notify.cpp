@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "handles.h"
 #include "ui/module_state.h"
 
 namespace zynlpr {
@@ -11,20 +12,16 @@ void NotifyClientWindow(const char* portName) {
     HWND window = FindWindowA("lpr frame", nullptr);
     if (!window) return;
     size_t cb = strlen(portName) + 1;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, cb);
-    if (!block) return;
-    void* data = GlobalLock(block);
-    if (data) {
-        memcpy(data, portName, cb);
-        COPYDATASTRUCT copy = {};
-        copy.cbData = static_cast<DWORD>(cb);
-        copy.lpData = data;
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(window, WM_COPYDATA, static_cast<WPARAM>(g_module.lprMessage),
-                            reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG, 10000, &result);
-        GlobalUnlock(block);
-    }
-    GlobalFree(block);
+    zyn::UniqueGlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, cb));
+    zyn::GlobalLockScope data(block.get());
+    if (!data.get()) return;
+    memcpy(data.get(), portName, cb);
+    COPYDATASTRUCT copy = {};
+    copy.cbData = static_cast<DWORD>(cb);
+    copy.lpData = data.get();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, WM_COPYDATA, static_cast<WPARAM>(g_module.lprMessage),
+                        reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG, 10000, &result);
 }
 
 }  // namespace zynlpr

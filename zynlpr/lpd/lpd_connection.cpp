@@ -85,20 +85,19 @@ void LpdSetTimeouts(const LpdTimeouts& timeouts) {
 }
 
 bool LpdStartup(LpdConnection& connection) {
-    WSADATA data;
-    int result = WSAStartup(MAKEWORD(1, 1), &data);
-    if (result != 0) {
-        Tell(connection, LpdNote::kNetworkNotStarted, result);
+    connection.winsock.emplace(MAKEWORD(1, 1));
+    if (!connection.winsock->started()) {
+        Tell(connection, LpdNote::kNetworkNotStarted, connection.winsock->result());
+        connection.winsock.reset();
         return false;
     }
     if (gethostname(connection.localHostName, sizeof connection.localHostName - 1) != 0) {
         int error = WSAGetLastError();
         Tell(connection, LpdNote::kLocalNameUnknown, error);
-        WSACleanup();
+        connection.winsock.reset();
         return false;
     }
     connection.localHostName[sizeof connection.localHostName - 1] = '\0';
-    connection.started = true;
     return true;
 }
 
@@ -248,10 +247,7 @@ int LpdReadAck(LpdConnection& connection, bool showRefusal) {
 
 void LpdCleanup(LpdConnection& connection) {
     connection.socket.reset();
-    if (connection.started) {
-        connection.started = false;
-        WSACleanup();
-    }
+    connection.winsock.reset();
 }
 
 }  // namespace zynlpr

@@ -14,6 +14,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <optional>
+
 #include "handles.h"
 #include "lpd_notes.h"
 
@@ -24,9 +26,10 @@ constexpr u_short kHighestLocalPort = 731;
 constexpr u_short kLowestLocalPort = 221;
 
 struct LpdConnection {
+    // Declared first, so the socket is closed before Windows Sockets ends.
+    std::optional<zyn::WinsockScope> winsock;  // from LpdStartup to LpdCleanup
     zyn::UniqueSocket socket;       // empty when no connection is open
     char localHostName[256] = {};   // gethostname, at most 255 bytes
-    bool started = false;           // WSAStartup succeeded; LpdCleanup releases it
     // A send or receive failed, timed out or found the connection closed:
     // the stream is out of step or gone, so nothing more is tried on it.
     bool broken = false;

@@ -26,7 +26,7 @@
 #include "monitor_entries.h"
 #include "ports/port_list.h"
 #include "ui/messages.h"
-#include "ui/module_start.h"
+#include "monitor_init.h"
 #include "ui/module_state.h"
 #include "xcv_commands.h"
 

@@ -5,8 +5,8 @@
 #include <winnetwk.h>
 
 #include "monitor_entries.h"
+#include "monitor_init.h"
 #include "ports/port_list.h"
-#include "ui/module_start.h"
 #include "ui/module_state.h"
 
 namespace zynlpr {

@@ -14,12 +14,36 @@
 
 namespace zynlpr {
 
+// MonitorLock is initialised by the initialisation entries, or earlier by
+// EnsureMonitorLock for callers (tests, tools) that use the port list
+// without the entry table.
+CRITICAL_SECTION MonitorLock;
+
 namespace {
+
+// 0 not initialised, 1 being initialised, 2 ready. (InitOnce* is younger
+// than the systems the monitor serves.)
+volatile LONG g_lockState = 0;
 
 LprPort* g_head = nullptr;
 volatile LONG g_liveRecords = 0;
 // The list was changed since the last reload other than by a reload.
 bool g_touched = false;
+
+}  // namespace
+
+void EnsureMonitorLock() {
+    if (InterlockedCompareExchange(&g_lockState, 1, 0) == 0) {
+        InitializeCriticalSection(&MonitorLock);
+        InterlockedExchange(&g_lockState, 2);
+        return;
+    }
+    // Another thread is initialising: InitializeCriticalSection takes
+    // microseconds, so this yields only a few times.
+    while (InterlockedCompareExchange(&g_lockState, 2, 2) != 2) Sleep(0);
+}
+
+namespace {
 
 void* HeapCopy(const char* text) {
     size_t cb = strlen(text) + 1;

@@ -20,6 +20,24 @@
 
 namespace zynlpr {
 
+// The monitor's one critical section; guards the port list and port flags.
+extern CRITICAL_SECTION MonitorLock;
+
+// Initialises MonitorLock once per process. InitializeMonitorEx calls it; a
+// second call (the spooler initialising twice, or tests) does nothing, so the
+// lock is never re-initialised while a thread holds it.
+void EnsureMonitorLock();
+
+// Holds MonitorLock for one scope.
+class MonitorLockGuard {
+public:
+    MonitorLockGuard() { EnterCriticalSection(&MonitorLock); }
+    ~MonitorLockGuard() { LeaveCriticalSection(&MonitorLock); }
+    MonitorLockGuard(const MonitorLockGuard&) = delete;
+    MonitorLockGuard& operator=(const MonitorLockGuard&) = delete;
+};
+
+
 constexpr DWORD kPortSignature = 0x4F50;
 
 constexpr DWORD PORT_SPOOL_FILE = 0x04;

@@ -15,6 +15,8 @@
 
 namespace zynlpr {
 
+ModuleState g_module;
+
 namespace {
 
 void CutAfterLastBackslash(char* path) {

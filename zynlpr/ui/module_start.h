@@ -1,9 +1,7 @@
-// Process attach of the monitor and InitializeMonitorEx's work.
+// Process attach of the monitor and of its port UI module.
 #pragma once
 
 #include <windows.h>
-#include <winspool.h>
-#include <winsplp.h>
 
 namespace zynlpr {
 
@@ -14,13 +12,5 @@ namespace zynlpr {
 // module can't be loaded (after the "Can't Load Resources... " box) or lacks
 // one of the texts 8000..8013 (silently).
 bool StartModule(HINSTANCE stringsModule);
-
-// The load work of both initialisation entries: creates MonitorLock once,
-// builds the port list from the registry and probes the network.
-void PrepareMonitor();
-
-// PrepareMonitor, then fills the fourteen NT 4.0 slots of `table`.
-// Returns false only for a null table.
-bool InitializeMonitorTable(MONITOR* table);
 
 }  // namespace zynlpr

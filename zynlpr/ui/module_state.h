@@ -1,5 +1,5 @@
 // Module-wide state of the monitor: set once at process attach, read-only
-// afterwards (except the port list, port_list.h, and MonitorLock).
+// afterwards.
 #pragma once
 
 #include <windows.h>
@@ -21,22 +21,5 @@ struct ModuleState {
 };
 
 extern ModuleState g_module;
-
-// The monitor's one critical section; guards the port list and port flags.
-extern CRITICAL_SECTION MonitorLock;
-
-// Initialises MonitorLock once per process. InitializeMonitorEx calls it; a
-// second call (the spooler initialising twice, or tests) does nothing, so the
-// lock is never re-initialised while a thread holds it.
-void EnsureMonitorLock();
-
-// Holds MonitorLock for one scope.
-class MonitorLockGuard {
-public:
-    MonitorLockGuard() { EnterCriticalSection(&MonitorLock); }
-    ~MonitorLockGuard() { LeaveCriticalSection(&MonitorLock); }
-    MonitorLockGuard(const MonitorLockGuard&) = delete;
-    MonitorLockGuard& operator=(const MonitorLockGuard&) = delete;
-};
 
 }  // namespace zynlpr

@@ -3,7 +3,6 @@
 # ZYNLPR.DLL (the NT 4.0 entries) and zynlprui.dll.
 target_sources(zynlpr_dialog PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/messages.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/module_state.cpp
   ${CMAKE_CURRENT_LIST_DIR}/module_start.cpp
   ${CMAKE_CURRENT_LIST_DIR}/port_settings_dialog.cpp
   ${CMAKE_CURRENT_LIST_DIR}/user_name.cpp

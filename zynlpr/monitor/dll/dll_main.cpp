@@ -4,6 +4,7 @@
 #include <winsplp.h>
 
 #include "monitor/monitor2_adapter.h"
+#include "monitor/monitor_init.h"
 #include "ui/module_start.h"
 
 // DllMain: only process attach does work (module_start.cpp); its failure
