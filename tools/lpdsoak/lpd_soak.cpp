@@ -265,8 +265,7 @@ SoakFigures RunLpdSoak(const SoakOptions& options) {
     const ServerPauses pauses = {options.idleMs / 2, options.idleMs + 100, options.idleMs * 2};
     std::vector<std::unique_ptr<HostileLpdServer>> servers;
     for (int k = 0; k < options.ports; ++k) {
-        servers.push_back(std::make_unique<HostileLpdServer>(options.seed + static_cast<uint64_t>(k),
-                                                             SoakLoopbackAddress(k), pauses));
+        servers.push_back(std::make_unique<HostileLpdServer>(options.seed + static_cast<uint64_t>(k), pauses));
         if (!servers.back()->Listening()) {
             Fail(figures, "no server could listen on " + servers.back()->Address());
             zynlpr::LpdSetTimeouts(saved);
