@@ -101,10 +101,11 @@ int main(int argc, char** argv) {
         else if (!strcmp(argv[i], "--jobs")) jobs = atol(value);
         else if (!strcmp(argv[i], "--lifetime")) lifetime = atof(value);
         else if (!strcmp(argv[i], "--refuse")) {
-            const std::string step(value, strcspn(value, ":"));
+            const char* colon = strchr(value, ':');
+            const std::string step(value, colon ? colon : value + strlen(value));
             const Point point = step == "job" ? Point::kReceiveJob : step == "data" ? Point::kDataCommand
                                                                                     : Point::kControlCommand;
-            refusals[point] = static_cast<int>(strtol(value + step.size() + (value[step.size()] ? 1 : 0), nullptr, 0)) & 0xFF;
+            refusals[point] = colon ? static_cast<int>(strtol(colon + 1, nullptr, 0)) & 0xFF : 1;
         } else {
             fprintf(stderr, "lpdsink: unknown option %s\n", argv[i]);
             return 2;

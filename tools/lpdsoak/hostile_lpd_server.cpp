@@ -95,7 +95,12 @@ lpdtest::ServerOptions HostileLpdServer::Options() {
     options.threads = 4;
     options.record = false;  // the soak measures the process the server runs in
     options.idleMs = kClientIdleMs;
-    options.script = [this](uint64_t connection) { return ScriptOf(connection); };
+    options.script = [this](uint64_t connection) {
+        return HostileScript(seed_, connection, pauses_, [this](Action action) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            ++counts_[static_cast<size_t>(action)];
+        });
+    };
     options.onFileTaken = [this](const lpdtest::Connection& c, const lpdtest::ReceivedFile& file) {
         if (file.kind != 2) return;
         for (auto data = c.files.rbegin(); data != c.files.rend(); ++data) {
@@ -108,17 +113,15 @@ lpdtest::ServerOptions HostileLpdServer::Options() {
     return options;
 }
 
-lpdtest::ConnectionScript HostileLpdServer::ScriptOf(uint64_t connection) {
-    Rng rng{seed_ ^ ((connection + 1) * 0xD1B54A32D192ED03ull)};
+lpdtest::ConnectionScript HostileScript(uint64_t seed, uint64_t connection, const ServerPauses& pauses,
+                                        std::function<void(Action)> picked) {
+    Rng rng{seed ^ ((connection + 1) * 0xD1B54A32D192ED03ull)};
     rng.Next();
     const bool behaves = rng.Below(100) < 40;
-    return [this, rng, behaves](Point point, uint64_t size) mutable {
+    return [rng, behaves, pauses, picked](Point point, uint64_t size) mutable {
         const Action action = Pick(rng, point, behaves);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++counts_[static_cast<size_t>(action)];
-        }
-        return Carried(action, rng, size, pauses_);
+        picked(action);
+        return Carried(action, rng, size, pauses);
     };
 }
 

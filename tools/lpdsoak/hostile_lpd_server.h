@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -54,6 +55,11 @@ struct StoredJob {
     std::string controlFile;
 };
 
+// The script of connection number `connection` for `seed`; `picked` is told
+// each action it picks.
+lpdtest::ConnectionScript HostileScript(uint64_t seed, uint64_t connection, const ServerPauses& pauses,
+                                        std::function<void(Action)> picked);
+
 class HostileLpdServer {
 public:
     HostileLpdServer(uint64_t seed, const ServerPauses& pauses);
@@ -75,7 +81,6 @@ public:
 
 private:
     lpdtest::ServerOptions Options();
-    lpdtest::ConnectionScript ScriptOf(uint64_t connection);
 
     const uint64_t seed_;
     const ServerPauses pauses_;
