@@ -1,9 +1,9 @@
 # lpd_bench_lib.sh: sourced by the LPD benchmarks (lpd_throughput.sh,
 # lpd_small_jobs.sh) after they set top, build and work (a scratch folder).
-# Builds the native receiver, finds the CUPS lpd backend, and starts and
-# stops the receiver on a loopback address of its own.
+# Builds the receiver (tools/lpdsink, natively), finds the CUPS lpd backend,
+# and starts and stops the receiver on a loopback address of its own.
 
-cc -O2 -Wall -Wextra -o "$work/lpd_receiver" "$top/bench/lpd_receiver.c"
+"$top/tools/lpdsink/build.sh" "$work/lpdsink"
 
 # The CUPS lpd backend: installed, or taken from Debian's cups package once
 # (the package as a whole would pull in the print server's dependencies).
@@ -26,7 +26,7 @@ new_address
 receiver_pid=
 
 receiver_start() {  # receiver_start [RATE]
-  "$work/lpd_receiver" "$address" --rate "${1:-0}" --lifetime 900 >"$work/receiver.log" 2>&1 &
+  "$work/lpdsink" "$address" --rate "${1:-0}" --lifetime 900 >"$work/receiver.log" 2>&1 &
   receiver_pid=$!
   for _ in $(seq 50); do
     grep -q '^listening' "$work/receiver.log" 2>/dev/null && return 0

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # bench/lpd_small_jobs.sh BUILD_DIR [JOBS]
-# Small jobs against the native receiver (bench/lpd_receiver.c): JOBS
+# Small jobs against the native receiver (tools/lpdsink): JOBS
 # (default 200) jobs each of 1 KiB, 4 KiB and 64 KiB from the monitor's
 # client (one Wine process submitting one job after another) and from the
 # CUPS lpd backend (a process per job), the two taking turns; then the
@@ -9,7 +9,7 @@
 # time of a job at the receiver (receive-job command to the end byte of the
 # job's last file) and the jobs per second on the receiver's clock (the
 # first job's receive-job command to the last job's end). Needs root (port
-# 515, reserved local ports) and the system's C compiler.
+# 515, reserved local ports) and the system's C++ compiler.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)

@@ -1,6 +1,6 @@
 // lpd_submit_bench HOST QUEUE FILE [LABEL [JOBS]]
 // lpd_submit_bench HOST QUEUE --memory BYTES
-// Times LpdSubmitJob of FILE to QUEUE on HOST (an LPD server on port 515),
+// Times SubmitPortJob of FILE to QUEUE on HOST (an LPD server on port 515),
 // JOBS times one after another (default once), and prints the bytes,
 // wall-clock seconds, throughput and this process's processor time (user +
 // kernel) spent in the submissions. Run by bench/lpd_throughput.sh and

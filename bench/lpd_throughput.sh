@@ -2,14 +2,14 @@
 # bench/lpd_throughput.sh BUILD_DIR [MIB] [RUNS]
 # The monitor's LPD client beside a native Linux client (the CUPS lpd
 # backend), both sending the same MIB MiB file (default 256) to the same
-# native loopback receiver (bench/lpd_receiver.c), which times each job from
+# native loopback receiver (tools/lpdsink), which times each job from
 # the receive-job command to the last byte of the data file. The two clients
 # take turns, RUNS times each (default 5); the figure is the median of the
 # per-turn ratios monitor/native. Then the loopback limit (a native sender
 # writing from memory, bench/lpd_memory_sender.c), the same from memory
 # through the client's connection layer under Wine (no file), and the
 # processor time of the monitor's client while the receiver reads 1 MiB/s. Needs root (port
-# 515, reserved local ports) and the system's C compiler.
+# 515, reserved local ports) and the system's C and C++ compilers.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$1" && pwd)

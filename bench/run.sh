@@ -6,10 +6,10 @@
 # Wine prefix is booted if it is not.
 #   lpd        the LPD client beside the CUPS lpd backend against a native
 #              receiver, the loopback limit, and the processor time against a
-#              slow server (bench/lpd_throughput.sh; needs root and cc)
+#              slow server (bench/lpd_throughput.sh; needs root, cc and c++)
 #   small-jobs 1, 4 and 64 KiB jobs from the LPD client beside the CUPS lpd
 #              backend, and 4 KiB jobs through Wine's spooler: time per job
-#              and jobs per second (bench/lpd_small_jobs.sh; root and cc)
+#              and jobs per second (bench/lpd_small_jobs.sh; root and c++)
 #   ports      1,000 LPR ports: ReloadPorts, EnumPorts, OpenPort
 #   shortcuts  500 items in one folder, their listing, a tree of 100
 #              folders; run twice, the second time with Wine's menu builder

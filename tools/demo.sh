@@ -87,7 +87,8 @@ wait $progman_host || true
 # ===================== ZYNLPR: print monitor =====================
 # lprinstall installs the monitor through Wine's spooler (AddMonitorW, which
 # loads ZYNLPR.DLL through InitializePrintMonitor2), adds a port pointing at
-# an LPD server on loopback (tools/lpdsink) and lists the ports through
+# an LPD server on loopback (tools/lpdsink, the tests' LPD server built
+# natively) and lists the ports through
 # winspool (EnumPortsW). lprhost then plays the NT 4.0 spooler: it loads the
 # DLL through the Driver value, calls InitializeMonitorEx, lists the ports
 # and prints a file with OpenPort, StartDocPort, WritePort in blocks and
@@ -98,7 +99,8 @@ lpr_addr=127.0.0.77
 lpr_out=$build/demo-lpd
 rm -rf "$lpr_out"
 mkdir -p "$lpr_out"
-timeout 120 python3 "$top/tools/lpdsink/lpdsink.py" --dir "$lpr_out/sink" --bind $lpr_addr --jobs 1 &
+"$top/tools/lpdsink/build.sh" "$lpr_out/lpdsink"
+timeout 120 "$lpr_out/lpdsink" $lpr_addr --dir "$lpr_out/sink" --jobs 1 &
 lpr_server=$!
 sleep 1
 winbin="Z:${bin//\//\\}"

@@ -17,7 +17,7 @@ packages=(
   mingw-w64-i686-dev mingw-w64-x86-64-dev
   cmake ninja-build googletest
   lpr cups-daemon cups-client
-  python3
+  python3 g++
   # the release kit: archives, import libraries for Microsoft's linker and
   # their check, and the NSIS example installer
   zip unzip llvm clang lld nsis

@@ -1,28 +1,26 @@
-// HostileLpdServer: an LPD server on a loopback address and port 515 that
-// misbehaves on purpose, for the soak of the monitor's LPD client.
+// HostileLpdServer: the tests' LPD server (tests/support/scripted_lpd_server.h)
+// misbehaving on purpose, for the soak of the monitor's LPD client.
 //
 // A seed decides everything: each connection draws its own generator from
 // the seed and the connection's number, and at each answer point (the
 // receive-job command, each subcommand, the end byte of each file) picks
-// one of the Actions below. Some connections behave throughout, so that
-// jobs also get through. Connections are numbered as they are accepted, so
-// a client that submits one job at a time meets the same behaviour for the
-// same seed on every run. A few threads, made once, accept and serve the
-// connections in turn, so that a long pause on one does not hold up the next.
-//
-// Every wait of the server is bounded (a client that stalls is dropped
-// after kClientIdleMs), and so is everything it sends.
+// one of the Actions below, carried out as the server's answer. Some
+// connections behave throughout, so that jobs also get through.
+// Connections are numbered as they are accepted, so a client that submits
+// one job at a time meets the same behaviour for the same seed on every run.
+// A few threads serve the connections, so that a long pause on one does not
+// hold up the next; a client that stalls is dropped after kClientIdleMs.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "scripted_lpd_server.h"
 
 namespace lpdsoak {
 
@@ -57,50 +55,39 @@ struct StoredJob {
     std::string controlFile;
 };
 
+// The script of connection number `connection` for `seed`; `picked` is told
+// each action it picks.
+lpdtest::ConnectionScript HostileScript(uint64_t seed, uint64_t connection, const ServerPauses& pauses,
+                                        std::function<void(Action)> picked);
+
 class HostileLpdServer {
 public:
-    HostileLpdServer(uint64_t seed, const std::string& address, const ServerPauses& pauses);
-    ~HostileLpdServer();
-    HostileLpdServer(const HostileLpdServer&) = delete;
-    HostileLpdServer& operator=(const HostileLpdServer&) = delete;
+    HostileLpdServer(uint64_t seed, const ServerPauses& pauses);
 
-    bool Listening() const { return listener_ != INVALID_SOCKET; }
-    const std::string& Address() const { return address_; }
+    bool Listening() const { return server_.Listening(); }
+    const std::string& Address() const { return server_.Address(); }
 
     // Stored jobs since the last call, in the order they were stored.
     std::vector<StoredJob> TakeStoredJobs();
     // How often each action was taken, and connections dropped because the
     // client stalled.
     std::vector<uint64_t> ActionCounts() const;
-    uint64_t ClientStalls() const { return stalls_; }
-    uint64_t Connections() const { return connections_; }
-    // Waits until no connection is being served and every thread that
-    // served one has ended; false after timeoutMs.
-    bool WaitIdle(DWORD timeoutMs) const;
-    static constexpr int kServingThreads = 4;
+    uint64_t ClientStalls() const { return server_.ClientStalls(); }
+    uint64_t Connections() const { return server_.ConnectionCount(); }
+    // Waits until no connection is being served; false after timeoutMs.
+    bool WaitIdle(DWORD timeoutMs) const { return server_.WaitIdle(timeoutMs); }
 
-    // The server drops a client that sends nothing for this long.
     static constexpr DWORD kClientIdleMs = 5000;
 
 private:
-    void AcceptAndServe();
-    void Serve(SOCKET s, uint64_t connection);
+    lpdtest::ServerOptions Options();
 
     const uint64_t seed_;
-    const std::string address_;
     const ServerPauses pauses_;
-    SOCKET listener_ = INVALID_SOCKET;
-    std::atomic<bool> stop_{false};
-    std::vector<std::thread> threads_;
     mutable std::mutex mutex_;
     std::vector<StoredJob> stored_;
     std::vector<uint64_t> counts_;
-    std::atomic<uint64_t> stalls_{0};
-    std::atomic<uint64_t> connections_{0};
-    std::atomic<int> busy_{0};  // connections being served
+    lpdtest::ScriptedLpdServer server_;  // last: its threads end before the rest goes
 };
-
-// A loopback address 127.a.b.c of its own for server `index` of this process.
-std::string SoakLoopbackAddress(int index);
 
 }  // namespace lpdsoak

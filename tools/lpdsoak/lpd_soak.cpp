@@ -126,7 +126,7 @@ struct Submission {
     std::string failure;  // a step of the route that should not have failed
 };
 
-// Straight through LpdSubmitJob, from a spool file of the soak's own.
+// Straight through SubmitPortJob, from a spool file of the soak's own.
 std::string SubmitDirect(const std::string& port, int id, const std::string& contents) {
     char dir[MAX_PATH], name[MAX_PATH];
     GetTempPathA(sizeof dir, dir);
@@ -265,8 +265,7 @@ SoakFigures RunLpdSoak(const SoakOptions& options) {
     const ServerPauses pauses = {options.idleMs / 2, options.idleMs + 100, options.idleMs * 2};
     std::vector<std::unique_ptr<HostileLpdServer>> servers;
     for (int k = 0; k < options.ports; ++k) {
-        servers.push_back(std::make_unique<HostileLpdServer>(options.seed + static_cast<uint64_t>(k),
-                                                             SoakLoopbackAddress(k), pauses));
+        servers.push_back(std::make_unique<HostileLpdServer>(options.seed + static_cast<uint64_t>(k), pauses));
         if (!servers.back()->Listening()) {
             Fail(figures, "no server could listen on " + servers.back()->Address());
             zynlpr::LpdSetTimeouts(saved);
@@ -327,7 +326,7 @@ SoakFigures RunLpdSoak(const SoakOptions& options) {
 
 void PrintSoakFigures(FILE* out, const SoakOptions& o, const SoakFigures& f) {
     fprintf(out, "seed %llu; %d submissions after a warm-up of %d, %d ports at once, half through "
-                 "LpdSubmitJob and half through the job path\n",
+                 "SubmitPortJob and half through the job path\n",
             static_cast<unsigned long long>(o.seed), o.submissions, f.warmUp, o.ports);
     fprintf(out, "client time-outs: connect %lu ms, idle %lu ms; bound per submission %lu ms\n",
             static_cast<unsigned long>(o.connectMs), static_cast<unsigned long>(o.idleMs),

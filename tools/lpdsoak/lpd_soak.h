@@ -1,6 +1,6 @@
 // The LPD soak: many submissions of the monitor's LPD client against
 // HostileLpdServer, on several ports at once, half of them straight through
-// LpdSubmitJob and half through the job path (OpenPort, StartDocPort,
+// SubmitPortJob and half through the job path (OpenPort, StartDocPort,
 // WritePort, EndDocPort), with short time-outs.
 //
 // What must hold, and is counted as a failure otherwise: every job is

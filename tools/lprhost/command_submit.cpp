@@ -1,6 +1,6 @@
 // lprhost submit PORT FILE [--doc NAME]
 // Sends FILE to the LPD host and queue of PORT with the very call the job
-// path makes at EndDocPort (LpdSubmitJob), without the spooler: an
+// path makes at EndDocPort (SubmitPortJob), without the spooler: an
 // administrator's test of a port from the command line. The file is not
 // deleted. Failures appear as the monitor's own message boxes; the command
 // cannot tell whether the server took the job, so it returns 0 once the
@@ -70,6 +70,6 @@ int RunSubmit(int argc, char** argv) {
 }
 
 LprhostCommand command{"submit", "submit PORT FILE [--doc NAME]",
-                       "sends FILE to the port's LPD host and queue (LpdSubmitJob)", RunSubmit};
+                       "sends FILE to the port's LPD host and queue (SubmitPortJob)", RunSubmit};
 
 }  // namespace

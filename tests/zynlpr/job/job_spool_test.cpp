@@ -372,11 +372,11 @@ TEST_F(JobSpoolTest, JobsLeakNoHandles) {
     };
     oneJob();  // first-use allocations (sockets, heaps) happen here
     ASSERT_TRUE(server.WaitClosed(1, 10000));
-    server.JoinEndedWorkers();
+    server.WaitIdle(10000);
     const long before = zyntest::HandleCount();
     for (int i = 0; i < 10; ++i) oneJob();
     ASSERT_TRUE(server.WaitClosed(11, 20000));
-    server.JoinEndedWorkers();
+    server.WaitIdle(10000);
     const long after = zyntest::HandleCount();
     // A handle lost per job would show as 10 or more; Wine itself now and
     // then holds a few more for a while (seen up to 3 in full runs).

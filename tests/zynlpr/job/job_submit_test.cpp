@@ -1,4 +1,4 @@
-// Whole submissions through LpdSubmitJob against the scripted server: the
+// Whole submissions through SubmitPortJob against the scripted server: the
 // exact bytes of a job, the banner switch, the retries and their bounds,
 // every message box of a submission, and several submissions at once.
 #include "job/job_submit.h"
