@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "bounded.h"
+#include "live_set.h"
 #include "port_list.h"
 #include "ui/module_state.h"
 
@@ -12,7 +13,7 @@ namespace zynlpr {
 
 namespace {
 
-PortNameReservation* g_reservations = nullptr;
+zyn::LiveSet<PortNameReservation> g_reservations;  // those holding a name
 
 }  // namespace
 
@@ -22,19 +23,11 @@ PortNameReservation::~PortNameReservation() {
 }
 
 bool PortNameReservation::IsReserved(int number) {
-    for (const PortNameReservation* r = g_reservations; r; r = r->next_)
-        if (r->number_ == number) return true;
-    return false;
+    return g_reservations.FindIf([number](const PortNameReservation* r) { return r->number_ == number; }) != nullptr;
 }
 
 void PortNameReservation::Release() {
-    for (PortNameReservation** link = &g_reservations; *link; link = &(*link)->next_) {
-        if (*link == this) {
-            *link = next_;
-            break;
-        }
-    }
-    next_ = nullptr;
+    g_reservations.Remove(this);
     number_ = -1;
     name_[0] = '\0';
 }
@@ -46,10 +39,9 @@ bool PortNameReservation::ReserveFrom(int from) {
         char name[sizeof name_];
         zyn::BoundedFormat(name, sizeof name, "ZYN_LPRPort%d", n);
         if (FindPort(name) || IsReserved(n)) continue;
+        if (!g_reservations.Add(this)) return false;
         zyn::BoundedCopy(name_, name);
         number_ = n;
-        next_ = g_reservations;
-        g_reservations = this;
         return true;
     }
     return false;

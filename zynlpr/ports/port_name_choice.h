@@ -20,7 +20,8 @@ public:
     PortNameReservation& operator=(const PortNameReservation&) = delete;
 
     // Drops the name held so far and reserves the first free name numbered
-    // `from` or higher. False, holding nothing, when none is free up to 999.
+    // `from` or higher. False, holding nothing, when none is free up to 999
+    // (or no memory is left to record the reservation).
     bool ReserveFrom(int from);
 
     const char* Name() const { return name_; }
@@ -33,7 +34,6 @@ private:
 
     char name_[32] = {};
     int number_ = -1;
-    PortNameReservation* next_ = nullptr;  // other reservations, under MonitorLock
 };
 
 }  // namespace zynlpr

@@ -3,18 +3,13 @@
 
 #include <windows.h>
 
-#include <new>
+#include "live_set.h"
 
 namespace zynshell {
 
 namespace {
 
-struct LiveNode {
-    LiveNode* next;
-    ProgramManager* pm;
-};
-
-LiveNode* g_head = nullptr;
+zyn::LiveSet<ProgramManager> g_live;
 volatile LONG g_busy = 0;
 
 class ListLock {
@@ -30,35 +25,19 @@ public:
 }  // namespace
 
 bool AddLiveProgramManager(ProgramManager* pm) {
-    LiveNode* node = new (std::nothrow) LiveNode{nullptr, pm};
-    if (!node) return false;
     ListLock lock;
-    node->next = g_head;
-    g_head = node;
-    return true;
+    return g_live.Add(pm);
 }
 
 void RemoveLiveProgramManager(ProgramManager* pm) {
-    LiveNode* gone = nullptr;
-    {
-        ListLock lock;
-        for (LiveNode** link = &g_head; *link; link = &(*link)->next) {
-            if ((*link)->pm == pm) {
-                gone = *link;
-                *link = gone->next;
-                break;
-            }
-        }
-    }
-    delete gone;
+    ListLock lock;
+    g_live.Remove(pm);
 }
 
 ProgramManager* LiveProgramManager(const void* handle) {
     if (!handle) return nullptr;
     ListLock lock;
-    for (LiveNode* node = g_head; node; node = node->next)
-        if (node->pm == handle) return node->pm;
-    return nullptr;
+    return g_live.Find(handle);
 }
 
 }  // namespace zynshell

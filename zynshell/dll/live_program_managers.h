@@ -12,7 +12,7 @@ namespace zynshell {
 
 class ProgramManager;
 
-// Adds pm; false when no node could be allocated.
+// Adds pm; false when no memory was left to record it.
 bool AddLiveProgramManager(ProgramManager* pm);
 void RemoveLiveProgramManager(ProgramManager* pm);
 // The program manager behind an opaque handle, or null when the handle names
