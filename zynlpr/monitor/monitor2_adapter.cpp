@@ -9,10 +9,10 @@
 // entries themselves, and the others check the monitor handle and forward.
 //
 // An Xcv handle records the access the spooler granted when it was opened;
-// it lives in its own list under MonitorLock and is refused, like a monitor
+// it lives in its own set under MonitorLock and is refused, like a monitor
 // handle, once closed.
 //
-// A monitor handle is a small record kept in a list under MonitorLock, so a
+// A monitor handle is a small block kept in a set under MonitorLock, so a
 // handle that was shut down (or never given out) is refused with
 // ERROR_INVALID_HANDLE instead of being used. While a handle is live the job
 // path shows no window (job/job_messages.h). When the last handle is shut
@@ -23,10 +23,10 @@
 
 #include "handles.h"
 #include "job/job_messages.h"
+#include "live_set.h"
 #include "monitor_entries.h"
-#include "ports/port_list.h"
-#include "ui/messages.h"
 #include "monitor_init.h"
+#include "ports/port_list.h"
 #include "ui/module_state.h"
 #include "xcv_commands.h"
 
@@ -34,19 +34,17 @@ namespace zynlpr {
 
 namespace {
 
+// A monitor handle: a block of its own, so that each has an address.
 struct LprMonitor {
-    LprMonitor* next;
+    char unused;
 };
 
-LprMonitor* g_monitors = nullptr;  // guarded by MonitorLock
-LONG g_liveMonitors = 0;
+zyn::LiveSet<LprMonitor> g_monitors;  // guarded by MonitorLock
 
 // True when `handle` is a monitor handle given out and not yet shut down.
 bool IsLiveMonitor(HANDLE handle) {
     MonitorLockGuard lock;
-    for (LprMonitor* m = g_monitors; m; m = m->next)
-        if (m == handle) return true;
-    return false;
+    return g_monitors.Find(handle) != nullptr;
 }
 
 BOOL RefuseHandle() {
@@ -66,12 +64,10 @@ BOOL WINAPI OpenPort2(HANDLE monitor, LPWSTR portName, PHANDLE handle) {
 }
 
 struct LprXcv {
-    LprXcv* next;
     ACCESS_MASK granted;
 };
 
-LprXcv* g_xcvs = nullptr;  // guarded by MonitorLock
-LONG g_liveXcvs = 0;
+zyn::LiveSet<LprXcv> g_xcvs;  // guarded by MonitorLock
 
 // The object named after ",XcvMonitor " or ",XcvPort " is not needed: every
 // command names what it works on.
@@ -81,17 +77,15 @@ BOOL WINAPI XcvOpenPort2(HANDLE monitor, LPCWSTR, ACCESS_MASK granted, PHANDLE x
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    auto* x = static_cast<LprXcv*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(LprXcv)));
-    if (!x) {
+    zyn::UniqueHeapBlock block(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(LprXcv)));
+    auto* x = static_cast<LprXcv*>(block.get());
+    MonitorLockGuard lock;
+    if (!x || !g_xcvs.Add(x)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
     x->granted = granted;
-    MonitorLockGuard lock;
-    x->next = g_xcvs;
-    g_xcvs = x;
-    ++g_liveXcvs;
-    *xcv = x;
+    *xcv = block.release();
     return TRUE;
 }
 
@@ -100,8 +94,7 @@ DWORD WINAPI XcvDataPort2(HANDLE xcv, LPCWSTR command, PBYTE input, DWORD inputS
     ACCESS_MASK granted = 0;
     {
         MonitorLockGuard lock;
-        LprXcv* x = g_xcvs;
-        while (x && x != xcv) x = x->next;
+        LprXcv* x = g_xcvs.Find(xcv);
         if (!x) return ERROR_INVALID_HANDLE;
         granted = x->granted;
     }
@@ -109,17 +102,11 @@ DWORD WINAPI XcvDataPort2(HANDLE xcv, LPCWSTR command, PBYTE input, DWORD inputS
 }
 
 BOOL WINAPI XcvClosePort2(HANDLE xcv) {
-    LprXcv* x = nullptr;
     {
         MonitorLockGuard lock;
-        LprXcv** link = &g_xcvs;
-        while (*link && *link != xcv) link = &(*link)->next;
-        if (!*link) return RefuseHandle();
-        x = *link;
-        *link = x->next;
-        --g_liveXcvs;
+        if (!g_xcvs.Remove(xcv)) return RefuseHandle();
     }
-    HeapFree(GetProcessHeap(), 0, x);
+    HeapFree(GetProcessHeap(), 0, xcv);
     return TRUE;
 }
 
@@ -127,15 +114,10 @@ BOOL WINAPI XcvClosePort2(HANDLE xcv) {
 // is not live changes nothing (Shutdown has no way to report it).
 VOID WINAPI Shutdown2(HANDLE monitor) {
     MonitorLockGuard lock;
-    LprMonitor** link = &g_monitors;
-    while (*link && *link != monitor) link = &(*link)->next;
-    if (!*link) return;
-    LprMonitor* m = *link;
-    *link = m->next;
-    HeapFree(GetProcessHeap(), 0, m);
-    --g_liveMonitors;
+    if (!g_monitors.Remove(monitor)) return;
+    HeapFree(GetProcessHeap(), 0, monitor);
     LeaveWindowlessLoad();
-    if (g_monitors) return;
+    if (g_monitors.Count() > 0) return;
     DWORD error = ERROR_SUCCESS;
     while (LprPort* port = FirstPort())
         if (!RemovePort(port->name, &error)) break;
@@ -178,20 +160,26 @@ LPMONITOR2 OpenMonitor2(const MONITORINIT*, HANDLE* monitor) {
         return nullptr;
     }
     PrepareMonitor();
-    auto* m = static_cast<LprMonitor*>(block.release());
     {
         MonitorLockGuard lock;
-        m->next = g_monitors;
-        g_monitors = m;
-        ++g_liveMonitors;
+        if (!g_monitors.Add(static_cast<LprMonitor*>(block.get()))) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
     }
     EnterWindowlessLoad();
-    *monitor = m;
+    *monitor = block.release();
     return &table;
 }
 
-LONG LiveMonitorHandles() { return g_liveMonitors; }
+LONG LiveMonitorHandles() {
+    MonitorLockGuard lock;
+    return static_cast<LONG>(g_monitors.Count());
+}
 
-LONG LiveXcvHandles() { return g_liveXcvs; }
+LONG LiveXcvHandles() {
+    MonitorLockGuard lock;
+    return static_cast<LONG>(g_xcvs.Count());
+}
 
 }  // namespace zynlpr
