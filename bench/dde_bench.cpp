@@ -113,12 +113,11 @@ int main(int argc, char** argv) {
             return n;
         });
     }
-    CoInitialize(nullptr);
     {
+        zyn::ComScope com;
         zyntest::ProgmanHostProcess host(600);
         if (!host.Ready()) printf("wine: progman_host.exe did not come up\n");
         else Measure("wine", wineRounds, perCall, nullptr);
     }
-    CoUninitialize();
     return 0;
 }

@@ -60,7 +60,7 @@ void RegistryCallsOfAReload() {
         if (RegEnumKeyA(ports, index, name, sizeof name) != ERROR_SUCCESS) break;
         HKEY port = nullptr;
         if (RegOpenKeyA(ports, name, &port) != ERROR_SUCCESS) continue;
-        char text[260];
+        char text[zyn::kTextSize];
         DWORD cb = sizeof text;
         RegQueryValueExA(port, "HostName", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &cb);
         cb = sizeof text;
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
     char last[40];
     zyn::BoundedFormat(last, sizeof last, "ZYN_LPRPort%d", ports - 1);
     WCHAR wideLast[40];
-    MultiByteToWideChar(CP_ACP, 0, last, -1, wideLast, 40);
+    zyn::AnsiToWide(last, wideLast, 40);
     double open = MedianMs(repeats, [&] {
         HANDLE handle = nullptr;
         if (LprOpenPort(wideLast, &handle)) LprClosePort(handle);
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
     RegOpenKeyA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, &portsKey);
     double query = MedianMs(3, [&] {
         for (int i = 0; i < 1000; ++i) {
-            char host[260];
+            char host[zyn::kTextSize];
             DWORD cb = sizeof host;
             RegQueryValueExA(portsKey, "ZYNLPR_bPrintBanner", nullptr, nullptr, reinterpret_cast<BYTE*>(host), &cb);
         }

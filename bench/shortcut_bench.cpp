@@ -15,6 +15,7 @@
 
 #include "bench_clock.h"
 #include "bounded.h"
+#include "handles.h"
 #include "zynshell.h"
 
 namespace {
@@ -98,18 +99,15 @@ void FolderTree(ZYNPM pm) {
 // under new names, and the change notification the library sends after each
 // item; their sum is what ZynAddItem costs without the library's own work.
 void PlatformShare(int items) {
-    char folder[MAX_PATH];
+    char folder[zyn::kPathSize];
     if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PROGRAMS, TRUE)) return;
     zyn::BoundedAppend(folder, sizeof folder, "\\ZynBench Bare");
     CreateDirectoryA(folder, nullptr);
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))) ||
-        FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        if (link) link->Release();
+    zyn::ComPtr<IShellLinkA> link;
+    zyn::ComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put_void())) ||
+        FAILED(link->QueryInterface(IID_IPersistFile, file.put_void())))
         return;
-    }
     std::vector<double> setters, save, notify;
     for (int i = 0; i < items; ++i) {
         // The setters ZynAddItem calls for an item with a name.
@@ -124,10 +122,10 @@ void PlatformShare(int items) {
         link->SetShowCmd(SW_SHOWNORMAL);
         link->SetHotkey(0);
         setters.push_back((Now() - t) * 1000);
-        char path[MAX_PATH];
+        char path[zyn::kPathSize];
         zyn::BoundedFormat(path, sizeof path, "%s\\Bare %04d.lnk", folder, i);
-        WCHAR wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
+        WCHAR wide[zyn::kPathSize];
+        zyn::AnsiToWide(path, wide, zyn::kPathSize);
         t = Now();
         file->Save(wide, TRUE);
         save.push_back((Now() - t) * 1000);
@@ -135,8 +133,8 @@ void PlatformShare(int items) {
         SHChangeNotify(SHCNE_CREATE | SHCNE_UPDATEDIR, SHCNF_PATHA, path, nullptr);
         notify.push_back((Now() - t) * 1000);
     }
-    file->Release();
-    link->Release();
+    file.reset();
+    link.reset();
     double settersSum = 0, saveSum = 0, notifySum = 0;
     for (double v : setters) settersSum += v;
     for (double v : save) saveSum += v;
@@ -147,7 +145,7 @@ void PlatformShare(int items) {
     printf("Bare SHChangeNotify x%d:        %.2f s, median %.2f ms each\n", items, notifySum / 1000,
            Median(notify));
     SHFILEOPSTRUCTA op = {};
-    char from[MAX_PATH + 1] = {};
+    char from[zyn::kPathSize + 1] = {};
     zyn::BoundedCopy(from, sizeof from - 1, folder);
     op.wFunc = FO_DELETE;
     op.pFrom = from;
@@ -170,8 +168,7 @@ int main(int argc, char** argv) {
     FolderTree(pm);
     ZynPMUninit(pm);
 
-    CoInitialize(nullptr);
+    zyn::ComScope com;
     PlatformShare(items);
-    CoUninitialize();
     return 0;
 }

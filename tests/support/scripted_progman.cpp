@@ -56,7 +56,7 @@ ScriptedProgman::ScriptedProgman(uint64_t seed, uint32_t moveMask) : seeded_(tru
     const uint32_t allMoves = (1u << static_cast<uint32_t>(Move::kCount)) - 1;
     moveMask_ = moveMask & allMoves ? moveMask : allMoves;
     wrongItem_ = GlobalAddAtomA(kWrongItemName);
-    wrongMemory_ = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 16);
+    wrongMemory_.reset(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 16));
     Start();
 }
 
@@ -71,7 +71,6 @@ ScriptedProgman::~ScriptedProgman() {
         PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
         WaitForSingleObject(thread_.get(), kThreadWait);
     }
-    if (wrongMemory_) GlobalFree(wrongMemory_);
     if (wrongItem_) GlobalDeleteAtom(wrongItem_);
 }
 
@@ -160,9 +159,9 @@ void ScriptedProgman::AnswerInitiate(HWND window, HWND client) {
 void ScriptedProgman::AnswerExecute(HWND window, HWND client, LPARAM lParam) {
     HGLOBAL memory = reinterpret_cast<HGLOBAL>(lParam);
     std::string text;
-    if (const char* p = static_cast<const char*>(GlobalLock(memory))) {
-        text.assign(p, strnlen(p, GlobalSize(memory)));
-        GlobalUnlock(memory);
+    {
+        zyn::GlobalLockScope lock(memory);
+        if (const char* p = static_cast<const char*>(lock.get())) text.assign(p, strnlen(p, GlobalSize(memory)));
     }
     Note("execute:" + text);
     PostLateAck(window, client);
@@ -198,22 +197,22 @@ void ScriptedProgman::AnswerRequest(HWND window, HWND client, ATOM item) {
 
 // The data memory is left to the client (it releases what fRelease marks).
 void ScriptedProgman::PostData(HWND window, HWND client, ATOM item, const DataAnswer& data, bool terminated) {
-    HGLOBAL memory = nullptr;
+    zyn::UniqueGlobalBlock memory;
     if (!data.noMemory) {
-        memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 4 + data.text.size() + (terminated ? 1 : 0));
-        auto* p = static_cast<BYTE*>(GlobalLock(memory));
+        memory.reset(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 4 + data.text.size() + (terminated ? 1 : 0)));
+        zyn::GlobalLockScope lock(memory.get());
+        auto* p = static_cast<BYTE*>(lock.get());
         const WORD flags = kResponse | (data.ackReq ? kAckReq : 0) | (data.release ? kRelease : 0);
         memcpy(p, &flags, 2);
         memcpy(p + 2, &data.format, 2);
         memcpy(p + 4, data.text.c_str(), data.text.size() + (terminated ? 1 : 0));
-        GlobalUnlock(memory);
     }
-    const LPARAM lParam = PackDDElParam(WM_DDE_DATA, reinterpret_cast<UINT_PTR>(memory), item);
+    const LPARAM lParam = PackDDElParam(WM_DDE_DATA, reinterpret_cast<UINT_PTR>(memory.get()), item);
     if (!PostMessageA(client, WM_DDE_DATA, reinterpret_cast<WPARAM>(window), lParam)) {
         FreeDDElParam(WM_DDE_DATA, lParam);
-        if (memory) GlobalFree(memory);
         return;
     }
+    memory.release();
     if (data.lateAck) lateAck_ = item;
 }
 
@@ -292,7 +291,7 @@ void ScriptedProgman::DrawnExecute(HWND window, HWND client, HGLOBAL command) {
         handedBack = PostAck(client, window, kAckPositive, memory);
         if (handedBack) PostAck(client, window, kAckPositive, memory);
         break;
-    case Move::kWrongAtom: PostAck(client, window, kAckPositive, reinterpret_cast<UINT_PTR>(wrongMemory_)); break;
+    case Move::kWrongAtom: PostAck(client, window, kAckPositive, reinterpret_cast<UINT_PTR>(wrongMemory_.get())); break;
     case Move::kOtherFormat: PostNoise(window, client, GlobalAddAtomA(kWrongItemName), CF_TEXT, 16, true); break;
     case Move::kSilence: break;
     case Move::kTerminate: PostTerminate(client, window); break;
@@ -340,31 +339,30 @@ bool ScriptedProgman::PostNoise(HWND window, HWND client, ATOM item, WORD format
     // refuses is lost under Wine: tens of bytes per answer. Megabytes are
     // always released, so that a client that keeps them shows.
     const bool release = textBytes > 4096 || rng_.Below(4) != 0, ackReq = rng_.Below(2) != 0;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 4 + textBytes + (terminated ? 1 : 0));
-    auto* p = block ? static_cast<BYTE*>(GlobalLock(block)) : nullptr;
-    if (!p) {
-        if (block) GlobalFree(block);
-        GlobalDeleteAtom(item);
-        return false;
-    }
-    const WORD flags = kResponse | (ackReq ? kAckReq : 0) | (release ? kRelease : 0);
-    memcpy(p, &flags, 2);
-    memcpy(p + 2, &format, 2);
-    static const char kLine[] = "Soak A\r\nSoak B\r\nMain\r\n";
-    for (size_t i = 0; i < textBytes; ++i) p[4 + i] = static_cast<BYTE>(kLine[i % (sizeof kLine - 1)]);
-    if (terminated) p[4 + textBytes] = 0;
-    GlobalUnlock(block);
-    const LPARAM lParam = PackDDElParam(WM_DDE_DATA, reinterpret_cast<UINT_PTR>(block), item);
-    if (!PostMessageA(client, WM_DDE_DATA, reinterpret_cast<WPARAM>(window), lParam)) {
-        FreeDDElParam(WM_DDE_DATA, lParam);
-        GlobalFree(block);
-        GlobalDeleteAtom(item);
-        return false;
-    }
     // Wine hands the client a copy of the block (the handle the client
     // gets differs), so the original is this server's to free once posted,
     // whatever the flags say.
-    GlobalFree(block);
+    zyn::UniqueGlobalBlock block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, 4 + textBytes + (terminated ? 1 : 0)));
+    {
+        zyn::GlobalLockScope lock(block.get());
+        auto* p = static_cast<BYTE*>(lock.get());
+        if (!p) {
+            GlobalDeleteAtom(item);
+            return false;
+        }
+        const WORD flags = kResponse | (ackReq ? kAckReq : 0) | (release ? kRelease : 0);
+        memcpy(p, &flags, 2);
+        memcpy(p + 2, &format, 2);
+        static const char kLine[] = "Soak A\r\nSoak B\r\nMain\r\n";
+        for (size_t i = 0; i < textBytes; ++i) p[4 + i] = static_cast<BYTE>(kLine[i % (sizeof kLine - 1)]);
+        if (terminated) p[4 + textBytes] = 0;
+    }
+    const LPARAM lParam = PackDDElParam(WM_DDE_DATA, reinterpret_cast<UINT_PTR>(block.get()), item);
+    if (!PostMessageA(client, WM_DDE_DATA, reinterpret_cast<WPARAM>(window), lParam)) {
+        FreeDDElParam(WM_DDE_DATA, lParam);
+        GlobalDeleteAtom(item);
+        return false;
+    }
     return true;
 }
 

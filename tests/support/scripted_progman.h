@@ -164,7 +164,7 @@ private:
     std::atomic<uint64_t> moves_[static_cast<int>(Move::kCount)] = {};
     std::atomic<uint64_t> initiates_[static_cast<int>(InitiateMove::kCount)] = {};
     ATOM wrongItem_ = 0;             // one reference held for life
-    HGLOBAL wrongMemory_ = nullptr;  // never handed over
+    zyn::UniqueGlobalBlock wrongMemory_;  // never handed over
 };
 
 }  // namespace zyntest

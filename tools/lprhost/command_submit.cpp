@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include "handles.h"
+#include "registry_text.h"
 #include "lprhost_command.h"
 #include "job/job_submit.h"
 #include "ui/module_start.h"
@@ -20,16 +22,12 @@ namespace {
 // value of the monitor's key, else ZYNLPR.DLL beside this program.
 std::string MonitorModulePath(const std::string& monitorName) {
     std::string keyPath = "System\\CurrentControlSet\\Control\\Print\\Monitors\\" + monitorName;
-    char driver[MAX_PATH + 1] = {};
-    DWORD cb = MAX_PATH;
-    DWORD type = 0;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-        LONG rc = RegQueryValueExA(key, "Driver", nullptr, &type, reinterpret_cast<BYTE*>(driver), &cb);
-        RegCloseKey(key);
-        if (rc == ERROR_SUCCESS && type == REG_SZ && driver[0]) return driver;
-    }
-    char self[MAX_PATH] = {};
+    char driver[zyn::kPathSize];
+    zyn::UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS &&
+        zyn::ReadRegText(key.get(), "Driver", driver) && driver[0])
+        return driver;
+    char self[zyn::kPathSize] = {};
     DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
     while (n > 0 && self[n - 1] != '\\') --n;
     return std::string(self, n) + "ZYNLPR.DLL";

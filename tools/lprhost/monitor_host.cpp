@@ -4,16 +4,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bounded.h"
+#include "handles.h"
+#include "registry_text.h"
+
 std::wstring Widen(const char* text) {
-    std::wstring w;
-    for (const char* p = text; *p; ++p) w.push_back(static_cast<unsigned char>(*p));
+    std::wstring w(strlen(text) + 1, L'\0');
+    zyn::WidenInto(text, &w[0]);
+    w.pop_back();
     return w;
 }
 
 std::string Narrow(const wchar_t* text) {
-    std::string s;
-    if (text)
-        for (const wchar_t* p = text; *p; ++p) s.push_back(static_cast<char>(*p & 0xFF));
+    std::string s(zyn::WideLength(text) + 1, '\0');
+    zyn::NarrowText(text, &s[0], s.size());
+    s.pop_back();
     return s;
 }
 
@@ -34,21 +39,17 @@ namespace {
 // The Driver value of the monitor's key; empty, after saying why, when none.
 std::string DriverOf(const char* monitorName) {
     std::string keyPath = std::string("System\\CurrentControlSet\\Control\\Print\\Monitors\\") + monitorName;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    zyn::UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
         fprintf(stderr, "lprhost: monitor \"%s\" is not installed (no key HKLM\\%s)\n", monitorName,
                 keyPath.c_str());
         return "";
     }
-    char driver[MAX_PATH + 1] = {};
-    DWORD cb = MAX_PATH, type = 0;
-    LONG rc = RegQueryValueExA(key, "Driver", nullptr, &type, reinterpret_cast<BYTE*>(driver), &cb);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS || type != REG_SZ) {
+    char driver[zyn::kPathSize];
+    if (!zyn::ReadRegText(key.get(), "Driver", driver)) {
         fprintf(stderr, "lprhost: monitor \"%s\" has no Driver value\n", monitorName);
         return "";
     }
-    driver[cb < MAX_PATH ? cb : MAX_PATH] = '\0';
     return driver;
 }
 

@@ -31,6 +31,10 @@
 #include <cstring>
 #include <string>
 
+#include "bounded.h"
+#include "handles.h"
+#include "registry_text.h"
+
 namespace {
 
 std::string g_monitor = "ZYN LPR Monitor";
@@ -78,8 +82,8 @@ std::string Decimal(const char* text, size_t maxDigits) {
 
 std::wstring Wide(const std::string& text) {
     std::wstring wide(text.size() + 1, L'\0');
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? n - 1 : 0);
+    if (!zyn::AnsiToWide(text.c_str(), &wide[0], wide.size())) return L"";
+    wide.resize(zyn::WideLength(wide.c_str()));
     return wide;
 }
 
@@ -91,14 +95,11 @@ bool NoSpooler(DWORD error) {
 }
 
 std::string DriverValue() {
-    char value[MAX_PATH + 1] = {};
-    DWORD cb = MAX_PATH;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MonitorKey().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "";
-    DWORD type = 0;
-    LONG rc = RegQueryValueExA(key, "Driver", nullptr, &type, reinterpret_cast<BYTE*>(value), &cb);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS && type == REG_SZ ? value : "";
+    char value[zyn::kPathSize];
+    zyn::UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, MonitorKey().c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return "";
+    zyn::ReadRegText(key.get(), "Driver", value);
+    return value;
 }
 
 // The registry as the spooler leaves it after AddMonitor, and the Ports key.
@@ -116,7 +117,7 @@ bool WriteMonitorKey(const char* driver) {
 constexpr char kUiModule[] = "zynlprui.dll";
 
 std::string SystemUiModulePath() {
-    char dir[MAX_PATH] = {};
+    char dir[zyn::kPathSize] = {};
     UINT n = GetSystemDirectoryA(dir, sizeof dir);
     if (n == 0 || n >= sizeof dir) return "";
     return std::string(dir) + "\\" + kUiModule;
@@ -152,9 +153,9 @@ bool WriteEventSource(const char* driver) {
     if (slash != std::string::npos) {
         file.resize(slash + 1);
     } else {
-        char system[MAX_PATH] = {};
-        UINT n = GetSystemDirectoryA(system, MAX_PATH);
-        file = std::string(system, n < MAX_PATH ? n : 0) + "\\";
+        char system[zyn::kPathSize] = {};
+        UINT n = GetSystemDirectoryA(system, sizeof system);
+        file = std::string(system, n < sizeof system ? n : 0) + "\\";
     }
     file += "zynlpr.nls";
     HKEY key = CreateKey(EventSourceKey());
@@ -255,7 +256,7 @@ LONG DeleteTree(HKEY root, const std::string& path) {
     HKEY key = nullptr;
     LONG rc = RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key);
     if (rc != ERROR_SUCCESS) return rc;
-    char name[260];
+    char name[zyn::kTextSize];
     // Always enumerate index 0: each deletion shifts the rest down.
     for (int guard = 0; guard < 100000; ++guard) {
         DWORD cch = sizeof name;
@@ -299,8 +300,8 @@ int Uninstall() {
 }
 
 std::string Narrow(const WCHAR* wide) {
-    char text[520] = {};
-    if (wide) WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text - 1, nullptr, nullptr);
+    char text[2 * zyn::kTextSize];
+    zyn::WideToAnsi(wide, text, sizeof text);
     return text;
 }
 

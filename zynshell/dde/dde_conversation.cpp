@@ -15,6 +15,8 @@
 
 #include <cstring>
 
+#include "bounded.h"
+#include "handles.h"
 #include "model/platform.h"
 #include "dde/dde_window.h"
 
@@ -189,22 +191,20 @@ bool DdeProgramManager::PostTransaction(UINT message, const char* text) {
     }
     case WM_DDE_EXECUTE: {
         const size_t cb = strlen(text) + 1;
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, cb);
-        if (!memory) {
-            lastError = kErrGlobalMemory;
-            return false;
+        zyn::UniqueGlobalBlock memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, cb));
+        {
+            zyn::GlobalLockScope copy(memory.get());
+            if (!copy.get()) {
+                lastError = kErrGlobalMemory;
+                return false;
+            }
+            memcpy(copy.get(), text, cb);
         }
-        void* copy = GlobalLock(memory);
-        if (!copy) {
-            GlobalFree(memory);
-            lastError = kErrGlobalMemory;
-            return false;
+        pendingCommand_ = memory.get();
+        if (PostMessageA(serverWindow, WM_DDE_EXECUTE, self, reinterpret_cast<LPARAM>(memory.get()))) {
+            memory.release();  // the server's now, until its acknowledgement hands it back
+            return true;
         }
-        memcpy(copy, text, cb);
-        GlobalUnlock(memory);
-        pendingCommand_ = memory;
-        if (PostMessageA(serverWindow, WM_DDE_EXECUTE, self, reinterpret_cast<LPARAM>(memory))) return true;
-        GlobalFree(memory);
         pendingCommand_ = nullptr;
         break;
     }
@@ -325,23 +325,24 @@ void DdeProgramManager::OnData(HWND sender, LPARAM lParam) {
     }
     infoAvailable = 1;
     infoCursor = infoBuffer();
-    const auto* bytes = static_cast<const BYTE*>(GlobalLock(data));
-    if (!bytes) {
-        transactionFailed = 1;
-        if (!PostAck(sender, window_.get(), 0, item)) {
-            GlobalDeleteAtom(item);
-            GlobalFree(data);
-        }
-        return;
-    }
-    const SIZE_T size = GlobalSize(data);
     WORD flags = 0, format = 0;
-    if (size >= kDataHeaderSize) {
-        memcpy(&flags, bytes, sizeof flags);
-        memcpy(&format, bytes + 2, sizeof format);
+    bool readText = false;  // the block was locked and holds text
+    {
+        zyn::GlobalLockScope lock(data);
+        const auto* bytes = static_cast<const BYTE*>(lock.get());
+        const SIZE_T size = bytes ? GlobalSize(data) : 0;
+        if (size >= kDataHeaderSize) {
+            memcpy(&flags, bytes, sizeof flags);
+            memcpy(&format, bytes + 2, sizeof format);
+        }
+        // The text need not be terminated inside the block: copy no more than
+        // the block holds, and no more than the buffer takes with its terminator.
+        readText = size >= kDataHeaderSize && format == CF_TEXT;
+        if (readText)
+            zyn::BoundedCopyN(infoBuffer(), kInfoBufferSize, reinterpret_cast<const char*>(bytes + kDataHeaderSize),
+                              size - kDataHeaderSize);
     }
-    if (size < kDataHeaderSize || format != CF_TEXT) {
-        GlobalUnlock(data);
+    if (!readText) {
         transactionFailed = 1;
         if (!PostAck(sender, window_.get(), 0, item)) {
             GlobalDeleteAtom(item);
@@ -349,17 +350,8 @@ void DdeProgramManager::OnData(HWND sender, LPARAM lParam) {
         }
         return;
     }
-    // The text need not be terminated inside the block: copy no more than
-    // the block holds, and no more than the buffer takes with its terminator.
-    const char* text = reinterpret_cast<const char*>(bytes + kDataHeaderSize);
-    size_t n = 0;
-    const size_t limit = size - kDataHeaderSize < kInfoBufferSize - 1 ? size - kDataHeaderSize : kInfoBufferSize - 1;
-    while (n < limit && text[n]) ++n;
-    memcpy(infoBuffer(), text, n);
-    infoBuffer()[n] = '\0';
     // Without an acknowledgement the item atom is the client's to delete.
     if (!(flags & kDataAckRequired) || !PostAck(sender, window_.get(), kAckPositive, item)) GlobalDeleteAtom(item);
-    GlobalUnlock(data);
     if (flags & kDataRelease) GlobalFree(data);
 }
 
@@ -369,10 +361,8 @@ void DdeProgramManager::OnData(HWND sender, LPARAM lParam) {
 void DdeProgramManager::ReleaseLateData(HWND sender, HGLOBAL data, ATOM item) {
     WORD flags = 0;
     if (data && GlobalSize(data) >= kDataHeaderSize) {
-        if (const void* bytes = GlobalLock(data)) {
-            memcpy(&flags, bytes, sizeof flags);
-            GlobalUnlock(data);
-        }
+        zyn::GlobalLockScope lock(data);
+        if (lock.get()) memcpy(&flags, lock.get(), sizeof flags);
     }
     if (!(flags & kDataAckRequired) || !PostAck(sender, window_.get(), 0, item)) GlobalDeleteAtom(item);
     if (data && (flags & kDataRelease)) GlobalFree(data);

@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "bounded.h"
+
 namespace zynshell {
 
 // A path handed to or read from a Windows call (MAX_PATH).
-constexpr size_t kPathSize = 260;
+using zyn::kPathSize;
 // A folder's path resolved below a root, and a root read from the registry.
 constexpr size_t kRootPathSize = 2048;
 

@@ -5,6 +5,7 @@
 #include "model/platform.h"
 
 #include "handles.h"
+#include "registry_text.h"
 
 #include <windows.h>
 
@@ -19,23 +20,7 @@ bool ReadShellFolder(const char* valueName, char* buffer, size_t bufferSize, int
     if (RegOpenKeyExA(machineWide ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, keyPath, 0, KEY_READ,
                       key.put()) != ERROR_SUCCESS)
         return false;
-    DWORD type = 0;
-    DWORD cb = static_cast<DWORD>(bufferSize);
-    LONG rc = RegQueryValueExA(key.get(), valueName, nullptr, &type,
-                               reinterpret_cast<BYTE*>(buffer), &cb);
-    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        buffer[0] = '\0';
-        return false;
-    }
-    // The stored data need not carry its terminator; add it when there is room.
-    if (cb == 0 || buffer[cb - 1] != '\0') {
-        if (cb >= bufferSize) {
-            buffer[0] = '\0';
-            return false;
-        }
-        buffer[cb] = '\0';
-    }
-    return true;
+    return zyn::ReadRegText(key.get(), valueName, buffer, static_cast<DWORD>(bufferSize));
 }
 
 }  // namespace zynshell

@@ -41,7 +41,7 @@ bool FormatItemLine(ShellProgramManager& pm, const char* path, char* line, size_
     // the default is the honest answer there, and elsewhere Load replaces it.
     pm.shellLink()->SetShowCmd(SW_SHOWNORMAL);
     WCHAR widePath[kPathSize];
-    bool loaded = MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kPathSize) > 0 &&
+    bool loaded = zyn::AnsiToWide(path, widePath, kPathSize) &&
                   SUCCEEDED(pm.persistFile()->Load(widePath, STGM_READ));
     if (loaded) {
         IShellLinkA* link = pm.shellLink();

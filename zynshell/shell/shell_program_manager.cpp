@@ -27,31 +27,18 @@ ShellProgramManager::ShellProgramManager(int16_t ntFlagArg, int32_t platformKind
         ReadRoot(kCommonProgramsRoot, "Common Programs", 1, shellFoldersKey);
     }
 
-    // A thread already in another apartment answers RPC_E_CHANGED_MODE; the
-    // link object works there too, but that call must not be paired with a
-    // CoUninitialize, or the thread's own initialisation would be undone.
-    comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
-
+    // COM is started by com_ (a thread already in another apartment keeps
+    // its own: the link object works there too).
     HRESULT created = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                        IID_IShellLinkA, shellLink_.put_void());
     bool ready = desktop() && programs() && startup() &&
                  (!ntFlag || (commonDesktop() && commonPrograms() && commonStartup())) &&
                  created == S_OK && shellLink_ &&
                  shellLink_->QueryInterface(IID_IPersistFile, persistFile_.put_void()) == S_OK;
-    if (!ready) {
-        ReleaseCom();
-        throw ZynException();
-    }
+    if (!ready) throw ZynException();  // the members let go of the link object, then of COM
 }
 
-ShellProgramManager::~ShellProgramManager() { ReleaseCom(); }
-
-void ShellProgramManager::ReleaseCom() {
-    persistFile_.reset();
-    shellLink_.reset();
-    if (comInitialized_) CoUninitialize();
-    comInitialized_ = false;
-}
+ShellProgramManager::~ShellProgramManager() = default;
 
 int ShellProgramManager::FolderExists(const char*, int32_t) { return 1; }
 

@@ -49,11 +49,10 @@ public:
     IPersistFile* persistFile() const { return persistFile_.get(); }
 
 private:
-    void ReleaseCom();
-
+    // Declared first, so that it ends after the link object is released.
+    zyn::ComScope com_;
     zyn::ComPtr<IShellLinkA> shellLink_;
     zyn::ComPtr<IPersistFile> persistFile_;
-    bool comInitialized_ = false;
 };
 
 }  // namespace zynshell

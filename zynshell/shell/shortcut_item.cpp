@@ -29,7 +29,7 @@ int ShellFolder::AddItem(const ProgramItem& item) {
     char path[kPathSize];
     WCHAR widePath[kPathSize];
     if (!BuildShortcutPath(name(), item, path, sizeof path) ||
-        MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kPathSize) == 0) {
+        !zyn::AnsiToWide(path, widePath, kPathSize)) {
         pm_.lastError = kErrBadItemName;
         return 0;
     }
