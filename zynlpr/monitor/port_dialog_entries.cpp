@@ -54,10 +54,7 @@ DWORD AddPortWork(HWND window) {
     // Every name from 0 to 999 is taken: nothing to offer, nothing written.
     if (!reservation.ReserveFrom(0)) return ERROR_ALREADY_EXISTS;
     zyn::BoundedCopy(settings->portName, kSettingsTextSize, reservation.Name());
-    settings->doLpq = TRUE;
-    settings->doGrace = TRUE;
-    settings->seqno = kDefaultSeqno;
-    settings->timeOut = kDefaultTimeOut;
+    SetNewPortDefaults(settings);
 
     std::string hosts;
     CollectPortHosts(&hosts);
@@ -90,10 +87,6 @@ DWORD AddPortWork(HWND window) {
     block.reset();
     NotifyDevicesChanged();
     return ERROR_SUCCESS;
-}
-
-void ShowNotMonitorPort(HWND window) {
-    ShowMessage(window, MB_SETFOREGROUND | MB_ICONINFORMATION, MSG_NOT_MONITOR_PORT);
 }
 
 // ERROR_SUCCESS unless the accepted values could not be stored.

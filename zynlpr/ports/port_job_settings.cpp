@@ -7,7 +7,7 @@
 
 #include "handles.h"
 #include "port_store.h"
-#include "registry_text.h"
+#include "port_values.h"
 #include "ui/module_state.h"
 
 namespace zynlpr {
@@ -37,9 +37,7 @@ bool ReadPortJobSettings(const char* portName, PortJobSettings& settings) {
         zyn::UniqueRegKey portKey;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, portKey.put()) != ERROR_SUCCESS)
             return false;
-        if (!zyn::ReadRegText(portKey.get(), "HostName", settings.host) ||
-            !zyn::ReadRegText(portKey.get(), "QueueName", settings.queue))
-            return false;
+        if (!ReadPortAddress(portKey.get(), settings.host, settings.queue)) return false;
     }
     zyn::UniqueRegKey portsKey;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, g_module.portsKeyPath, 0, KEY_QUERY_VALUE, portsKey.put()) != ERROR_SUCCESS)

@@ -36,9 +36,13 @@ BOOL ReadSwitch(HKEY key, const char* name) {
 
 }  // namespace
 
+bool ReadPortAddress(HKEY key, char* host, char* queue) {
+    bool hostRead = zyn::ReadRegText(key, "HostName", host, zyn::kTextSize);
+    return zyn::ReadRegText(key, "QueueName", queue, zyn::kTextSize) && hostRead;
+}
+
 void ReadPortValues(HKEY key, PortSettings* settings) {
-    zyn::ReadRegText(key, "HostName", settings->hostName, kSettingsTextSize);
-    zyn::ReadRegText(key, "QueueName", settings->queueName, kSettingsTextSize);
+    ReadPortAddress(key, settings->hostName, settings->queueName);
     settings->doLpq = ReadSwitch(key, "DoLpq");
     settings->doGrace = ReadSwitch(key, "DoGrace");
     settings->seqno = ReadNumber(key, "Seqno", kDefaultSeqno);

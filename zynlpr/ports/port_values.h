@@ -10,6 +10,11 @@
 
 namespace zynlpr {
 
+// The one reading of a port's server: HostName and QueueName of an open
+// port key into host and queue, each of zyn::kTextSize bytes, each empty
+// when it can't be read. True when both were read.
+bool ReadPortAddress(HKEY key, char* host, char* queue);
+
 // Reads the values of an open port key into `settings` (host and queue only
 // where present; the numbers and switches with their defaults).
 void ReadPortValues(HKEY key, PortSettings* settings);

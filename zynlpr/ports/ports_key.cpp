@@ -7,7 +7,7 @@
 #include "bounded.h"
 #include "handles.h"
 #include "port_list.h"
-#include "registry_text.h"
+#include "port_values.h"
 #include "ui/module_state.h"
 
 namespace zynlpr {
@@ -78,10 +78,7 @@ void EnumRegistryPorts(void (*fn)(void* ctx, const char* name, const char* descr
         char host[zyn::kTextSize] = {};
         char queue[zyn::kTextSize] = {};
         zyn::UniqueRegKey port;
-        if (RegOpenKeyA(ports.get(), name, port.put()) == ERROR_SUCCESS) {
-            zyn::ReadRegText(port.get(), "HostName", host, sizeof host);
-            zyn::ReadRegText(port.get(), "QueueName", queue, sizeof queue);
-        }
+        if (RegOpenKeyA(ports.get(), name, port.put()) == ERROR_SUCCESS) ReadPortAddress(port.get(), host, queue);
         char description[600];
         BuildPortDescription(host, queue, description, sizeof description);
         fn(ctx, name, description);
@@ -99,9 +96,9 @@ bool CollectPortHosts(std::string* hosts) {
             if (rc != ERROR_SUCCESS || !HasPortPrefix(name)) continue;
             zyn::UniqueRegKey port;
             if (RegOpenKeyA(ports.get(), name, port.put()) != ERROR_SUCCESS) continue;
-            char host[zyn::kTextSize];
-            // A port without a host has nothing to offer.
-            if (!zyn::ReadRegText(port.get(), "HostName", host, sizeof host) || !host[0]) continue;
+            char host[zyn::kTextSize], queue[zyn::kTextSize];
+            ReadPortAddress(port.get(), host, queue);
+            if (!host[0]) continue;  // a port without a host has nothing to offer
             bool listed = false;
             for (const char* h = hosts->c_str(); *h && !listed; h += strlen(h) + 1) listed = lstrcmpiA(h, host) == 0;
             if (listed) continue;

@@ -102,4 +102,8 @@ int ShowMessage(HWND owner, UINT style, UINT id, ...) {
     return MessageBoxA(owner, text, MessageText(MSG_CAPTION), style);
 }
 
+void ShowNotMonitorPort(HWND owner) {
+    ShowMessage(owner, MB_SETFOREGROUND | MB_ICONINFORMATION, MSG_NOT_MONITOR_PORT);
+}
+
 }  // namespace zynlpr

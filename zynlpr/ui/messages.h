@@ -25,6 +25,10 @@ const char* MessageText(UINT id);
 // Returns MessageBoxA's result. Never call with MonitorLock held.
 int ShowMessage(HWND owner, UINT style, UINT id, ...);
 
+// Notice 503: the port is not one of the monitor's, or its settings are
+// gone; shown instead of the port-settings dialog.
+void ShowNotMonitorPort(HWND owner);
+
 // The text of message `id` formatted with `args` as ShowMessage formats it
 // (the fallback text when the module lacks it).
 void FormatMessageText(char (&text)[zyn::kTextSize], UINT id, va_list args);

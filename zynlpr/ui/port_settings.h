@@ -31,6 +31,10 @@ struct PortSettings {
 // LONG rather than overflowing.
 LONG LeadingNumber(const char* text);
 
+// The values a new port starts with: lpq and grace on, the default
+// sequence number and time-out.
+void SetNewPortDefaults(PortSettings* settings);
+
 // One zero-filled process-heap block holding the record and its four
 // texts of kSettingsTextSize bytes; free it with HeapFree (zyn::UniqueHeapBlock). Null when
 // the memory can't be had.

@@ -139,6 +139,13 @@ LONG LeadingNumber(const char* text) {
     return number;
 }
 
+void SetNewPortDefaults(PortSettings* settings) {
+    settings->doLpq = TRUE;
+    settings->doGrace = TRUE;
+    settings->seqno = kDefaultSeqno;
+    settings->timeOut = kDefaultTimeOut;
+}
+
 PortSettings* AllocatePortSettings() {
     struct Block {
         PortSettings settings;

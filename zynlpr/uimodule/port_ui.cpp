@@ -44,10 +44,6 @@ DWORD Connect(XcvClient* xcv, PCWSTR server, PCWSTR monitorName, HWND window, bo
     return ERROR_REVISION_MISMATCH;
 }
 
-void ShowNotMonitorPort(HWND window) {
-    zynlpr::ShowMessage(window, MB_SETFOREGROUND | MB_ICONINFORMATION, MSG_NOT_MONITOR_PORT);
-}
-
 struct SettingsBlock {
     zyn::UniqueHeapBlock block;
     PortSettings* settings;
@@ -78,10 +74,7 @@ BOOL WINAPI AddPortUi(PCWSTR server, HWND window, PCWSTR monitorName, PWSTR* por
     error = xcv.FirstFreeName(s.settings);
     if (error == ERROR_SUCCESS) error = xcv.HostList(&hosts);
     if (error != ERROR_SUCCESS) return Fail(error);
-    s.settings->doLpq = TRUE;
-    s.settings->doGrace = TRUE;
-    s.settings->seqno = zynlpr::kDefaultSeqno;
-    s.settings->timeOut = zynlpr::kDefaultTimeOut;
+    zynlpr::SetNewPortDefaults(s.settings);
 
     INT_PTR result = zynlpr::ShowPortSettingsDialog(window, IDD_ADD_PORT, s.settings, hosts.c_str());
     if (result == -1) return Fail(GetLastError() ? GetLastError() : ERROR_INVALID_WINDOW_HANDLE);
@@ -104,7 +97,7 @@ BOOL WINAPI AddPortUi(PCWSTR server, HWND window, PCWSTR monitorName, PWSTR* por
 BOOL WINAPI ConfigurePortUi(PCWSTR server, HWND window, PCWSTR portName) {
     char name[zynxcv::kPortNameMax + 1];
     if (!zyn::NarrowText(portName, name, sizeof name)) {
-        ShowNotMonitorPort(window);
+        zynlpr::ShowNotMonitorPort(window);
         return Fail(ERROR_UNKNOWN_PORT);
     }
     XcvClient xcv;
@@ -120,7 +113,7 @@ BOOL WINAPI ConfigurePortUi(PCWSTR server, HWND window, PCWSTR portName) {
     error = xcv.GetPort(name, s.settings);
     // The monitor refuses a name not of its form as it refuses any input.
     if (error == ERROR_UNKNOWN_PORT || error == ERROR_INVALID_DATA) {
-        ShowNotMonitorPort(window);
+        zynlpr::ShowNotMonitorPort(window);
         return Fail(ERROR_UNKNOWN_PORT);
     }
     if (error == ERROR_SUCCESS) error = xcv.HostList(&hosts);
