@@ -120,7 +120,8 @@ DWORD CreateSpoolFile(LprPort* port) {
 // name too long for the buffer is not opened: a shortened name could name
 // another printer.
 void OpenJobPrinter(LprPort* port, const WCHAR* printerName) {
-    port->printer.reset();
+    // A printer left from an earlier job goes back the way it came.
+    if (port->printer) g_jobSpooler.closePrinter(port->printer.release());
     port->transmissionRetryTimeout = kDefaultTransmissionRetryMs;
     port->deviceNotSelectedTimeout = kDefaultDeviceNotSelectedMs;
     char name[zyn::kTextSize];
